@@ -1,0 +1,1 @@
+vexal_add_test(server_messages_tests SOURCES messages_test.cpp LIBS vexal_core)
