@@ -1,0 +1,1 @@
+target_sources(vexal_core PRIVATE inifile.cpp)

@@ -1,0 +1,236 @@
+#include "media/inifile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <system_error>
+#include <vector>
+#include <filesystem>
+
+#include "net/cp936.h"
+
+namespace vexal {
+namespace {
+
+// Files hold code page 936 bytes in the "mixed" reading: a byte of 0x80 or more leads a
+// two-byte character whose trail byte may look like "[", "]" or a letter, so scans step over it.
+// "=" (0x3D) is below every trail byte and can be searched for directly.
+bool leadsPair(std::string_view text, size_t i) {
+    return static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size();
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimSpaceAndTab(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Names compare without regard to ASCII case; bytes of double-byte characters compare exactly.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (leadsPair(a, i)) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (asciiLower(a[i]) != asciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class LineKind { Section, Key, Other };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string_view name;   // section or key name, trimmed
+    std::string_view value;  // key lines: everything behind the first "=", untrimmed
+};
+
+ParsedLine parseLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view body = trimSpaceAndTab(line);
+    if (body.empty() || body.front() == ';') return {};
+    if (body.front() == '[') {
+        size_t i = 1;
+        while (i < body.size() && body[i] != ']') i += leadsPair(body, i) ? 2 : 1;
+        return {LineKind::Section, trimSpaceAndTab(body.substr(1, i - 1)), {}};
+    }
+    const size_t eq = body.find('=');
+    if (eq == std::string_view::npos) return {};
+    return {LineKind::Key, trimSpaceAndTab(body.substr(0, eq)), body.substr(eq + 1)};
+}
+
+// The file cut into lines, each with its own line end, so untouched lines are written back
+// byte for byte.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t nl = text.find('\n', start);
+        const size_t end = nl == std::string_view::npos ? text.size() : nl + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+std::string_view withoutLineEnd(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+struct KeyPlace {
+    std::optional<size_t> sectionLine;  // the first header of the section
+    std::optional<size_t> keyLine;      // the first line of the key in that section
+    size_t insertAt = 0;                // where a new key of the section goes
+};
+
+KeyPlace findKey(const std::vector<std::string_view>& lines, std::string_view section,
+                 std::string_view key) {
+    KeyPlace place;
+    bool inSection = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const ParsedLine parsed = parseLine(withoutLineEnd(lines[i]));
+        if (parsed.kind == LineKind::Section) {
+            if (inSection) break;
+            if (sameName(parsed.name, section)) {
+                inSection = true;
+                place.sectionLine = i;
+                place.insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) continue;
+        // A new key goes behind the section's last non-blank line, ahead of the blank lines
+        // that separate it from the next section.
+        if (!trimSpaceAndTab(withoutLineEnd(lines[i])).empty()) place.insertAt = i + 1;
+        if (parsed.kind == LineKind::Key && sameName(parsed.name, key)) {
+            place.keyLine = i;
+            return place;
+        }
+    }
+    return place;
+}
+
+// Drops characters beyond the first `limit` of a UTF-8 text.
+std::string_view firstCharacters(std::string_view utf8, size_t limit) {
+    size_t count = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
+        if (count++ == limit) return utf8.substr(0, i);
+    }
+    return utf8;
+}
+
+bool hasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool writeWhole(const std::string& path, const std::string& bytes) {
+    namespace fs = std::filesystem;
+    std::random_device seed;
+    const fs::path target(path);
+    fs::path temp = target;
+    temp += ".tmp" + std::to_string(seed());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string classIniFile::GetIniKey(std::string_view strSection, std::string_view strKey) const {
+    const std::optional<std::string> bytes = readFile(m_path);
+    if (!bytes) return {};
+    const std::string section = utf8ToCp936(trimSpaceAndTab(strSection));
+    const std::string key = utf8ToCp936(trimSpaceAndTab(strKey));
+    const std::vector<std::string_view> lines = splitLines(*bytes);
+    const KeyPlace place = findKey(lines, section, key);
+    if (!place.keyLine) return {};
+
+    const ParsedLine parsed = parseLine(withoutLineEnd(lines[*place.keyLine]));
+    const std::string text = cp936ToUtf8(trimSpaceAndTab(parsed.value));
+    const std::string_view cut = trimSpaceAndTab(firstCharacters(text, kIniValueLimit));
+    std::string value;
+    value.reserve(cut.size());
+    for (char c : cut)
+        if (c != '\0') value.push_back(c);
+    return value;
+}
+
+bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view strKey,
+                               std::string_view strValue) {
+    strSection = trimSpaceAndTab(strSection);
+    strKey = trimSpaceAndTab(strKey);
+    // Text that would read back as another line, another section or another key is refused.
+    if (strKey.empty() || strKey.front() == '[' || strKey.front() == ';' ||
+        strKey.find('=') != std::string_view::npos || hasLineBreak(strKey) ||
+        hasLineBreak(strSection) || strSection.find(']') != std::string_view::npos ||
+        hasLineBreak(strValue))
+        return false;
+
+    const std::string section = utf8ToCp936(strSection);
+    const std::string key = utf8ToCp936(strKey);
+    const std::string line = key + "=" + utf8ToCp936(strValue) + "\r\n";
+
+    std::string bytes = readFile(m_path).value_or(std::string{});
+    const std::vector<std::string_view> lines = splitLines(bytes);
+    const KeyPlace place = findKey(lines, section, key);
+
+    std::string out;
+    out.reserve(bytes.size() + line.size() + section.size() + 8);
+    auto appendLine = [&out](std::string_view l) {
+        out += l;
+        if (!l.empty() && l.back() != '\n') out += "\r\n";
+    };
+    if (place.sectionLine) {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (place.keyLine && i == *place.keyLine) {
+                out += line;
+                continue;
+            }
+            if (!place.keyLine && i == place.insertAt) out += line;
+            appendLine(lines[i]);
+        }
+        if (!place.keyLine && place.insertAt == lines.size()) out += line;
+    } else {
+        for (std::string_view l : lines) appendLine(l);
+        out += "[" + section + "]\r\n" + line;
+    }
+    return writeWhole(m_path, out);
+}
+
+}  // namespace vexal
