@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "net/messages/calling.h"
+#include "net/messages/chat.h"
+#include "net/messages/deal.h"
 #include "net/messages/departure.h"
 #include "net/messages/login.h"
+#include "net/messages/play.h"
 #include "net/messages/seating.h"
+#include "net/messages/settlement.h"
 #include "net/messages/wire.h"
 
 namespace vexal {
@@ -273,6 +278,157 @@ TEST(LoginCodec, LoginAndReconnectFrames) {
 
     for (bool accepted : {true, false})
         EXPECT_EQ(decodeReconnectAnswer(encode(ReconnectAnswer{1, accepted})).accepted, accepted);
+}
+
+
+std::vector<CardCode> someCards(int n) {
+    std::vector<CardCode> cards;
+    for (int i = 0; i < n; ++i)
+        cards.push_back(makeCard(3 + i % 13, 1 << (i % 4), i));
+    return cards;
+}
+
+TEST(DealCodec, FreshAndResumedDeals) {
+    struct Case {
+        int cards;
+        uint32_t resume;
+    };
+    for (Case c : {Case{27, 258}, Case{5, 0x7FFFFFFF}, Case{0, 1}}) {
+        Deal d{4, someCards(c.cards), true, "房费", c.resume};
+        CommandFrame f = encode(d);
+        EXPECT_EQ(f[3], 1);
+        Deal back = decodeDeal(f);
+        EXPECT_EQ(back.cards, d.cards) << c.cards;
+        EXPECT_EQ(back.resumeNumber, c.resume);
+        EXPECT_TRUE(back.noteAlone);
+        EXPECT_EQ(back.note, "房费");
+        if (c.cards < 27) {
+            EXPECT_GE(f[16 + 4 * c.cards + 3], 0x80);  // the stop code ends the hand
+        }
+    }
+    // Resume number 258 is written most significant byte first; card 0 least significant first.
+    CommandFrame f = encode(Deal{1, {makeCard(13, 8, 42)}, false, "", 258});
+    EXPECT_EQ(f[268], 0);
+    EXPECT_EQ(f[270], 1);
+    EXPECT_EQ(f[271], 2);
+    EXPECT_EQ(f[16], 8);
+    EXPECT_EQ(f[17], 13);
+    EXPECT_EQ(f[19], 42);
+}
+
+TEST(CallingCodec, TurnAndChoices) {
+    for (uint8_t offer : {kOfferRoarOrPass, kOfferCallOrRoar, kOfferRoarOnly}) {
+        CallingTurn t = decodeCallingTurn(encode(CallingTurn{8, offer}));
+        EXPECT_EQ(t.offer, offer);
+        EXPECT_EQ(t.seatBit, 8);
+    }
+    const CallChoice cases[] = {{1, kChoiceCall, 14, 4}, {2, kChoiceRoar, 0, 0}, {4, kChoicePass, 0, 0}};
+    for (const auto& c : cases) {
+        CommandFrame f = encode(c);
+        EXPECT_EQ(f[3], 3);
+        EXPECT_EQ(f[11], c.choice);
+        CallChoice d = decodeCallChoice(f);
+        EXPECT_EQ(d.seatBit, c.seatBit);
+        EXPECT_EQ(d.rank, c.rank);
+        EXPECT_EQ(d.suitBit, c.suitBit);
+    }
+    // A pass that carries stray rank bytes decodes without them.
+    EXPECT_EQ(decodeCallChoice(bytesAt(Command::CallResult, {{11, 0}, {14, 9}})).rank, 0);
+    for (int rank = 3; rank <= 17; ++rank)
+        EXPECT_EQ(isCallableRank(rank), rank != 5 && rank != 10 && rank != 13 && rank < 15) << rank;
+}
+
+TEST(PlayCodec, ReportLayout) {
+    PlayReport p;
+    p.seatBit = 2;
+    p.nextSeatBit = 4;
+    p.trickFlag = kTrickToByte16;
+    p.takerBit = 8;
+    p.type = 4;
+    p.cards = someCards(24);
+    p.tablePoints = 300;
+    p.partnerRevealed = true;
+    p.turnSeconds = 20;
+    CommandFrame f = encode(p);
+    EXPECT_EQ(f[17], 24);
+    EXPECT_EQ(f[116], 300 & 0xFF);  // 24 cards end at byte 115; the points follow untouched
+    EXPECT_EQ(f[117], 1);
+    EXPECT_EQ(f[121], 1);
+    EXPECT_EQ(f[255], 20);
+    PlayReport d = decodePlayReport(f);
+    EXPECT_EQ(d.cards, p.cards);
+    EXPECT_EQ(d.trickFlag, kTrickToByte16);
+    EXPECT_EQ(d.takerBit, 8);
+    EXPECT_EQ(d.nextSeatBit, 4);
+    EXPECT_EQ(d.tablePoints, 300);
+    EXPECT_TRUE(d.partnerRevealed);
+    EXPECT_EQ(d.type, 4);
+
+    PlayReport pass = decodePlayReport(encode(PlayReport{1, 2, kTrickGoesOn, 0, 0, {}, 25, false, 15}));
+    EXPECT_TRUE(pass.cards.empty());
+    EXPECT_EQ(pass.tablePoints, 25);
+    EXPECT_TRUE(closesTrick(kTrickToPlayer));
+    EXPECT_FALSE(closesTrick(2));
+}
+
+TEST(SettlementCodec, RecordRoundTripAndByteOrders) {
+    SettlementRecord r;
+    r.seatBit = 4;
+    r.stake = 0x01020304;
+    r.coinUnit = kCoinUnitCoins;
+    r.heldCards = someCards(27);
+    r.place = 3;
+    r.subtotalGain = false;
+    r.subtotal = 4800;
+    r.finalGain = false;
+    r.finalAmount = 0x0102030405;
+    r.level = 40;
+    r.roared = true;
+    r.callerBit = 2;
+    r.partnerBit = 8;
+    r.cardPoints = 0x0105;
+    r.finalPoints = 200;
+    r.percentage = 5;
+    r.capped = true;
+    r.escapedBits = 0x0A;
+    CommandFrame f = encode(r);
+    EXPECT_EQ(f[3], 9);
+    EXPECT_EQ(f[8], 1);  // stake most significant first
+    EXPECT_EQ(f[11], 4);
+    EXPECT_EQ(f[16], 27);
+    EXPECT_EQ(f[127], 26);  // the 27th card's id fills byte 127, just before the place
+    EXPECT_EQ(f[128], 3);
+    EXPECT_EQ(f[130], 4800 & 0xFF);  // amounts least significant first
+    EXPECT_EQ(f[139], 0x05);
+    EXPECT_EQ(f[149], 8);
+    EXPECT_EQ(f[150], 2);
+    EXPECT_EQ(f[151], 1);  // points most significant first
+    EXPECT_EQ(f[152], 5);
+    SettlementRecord d = decodeSettlement(f);
+    EXPECT_EQ(d.heldCards, r.heldCards);
+    EXPECT_EQ(d.stake, r.stake);
+    EXPECT_EQ(d.signedSubtotal(), -4800);
+    EXPECT_EQ(d.signedFinal(), -int64_t{0x0102030405});
+    EXPECT_EQ(d.level, 40);
+    EXPECT_TRUE(d.roared);
+    EXPECT_EQ(d.callerBit, 2);
+    EXPECT_EQ(d.partnerBit, 8);
+    EXPECT_EQ(d.cardPoints, 0x0105);
+    EXPECT_EQ(d.finalPoints, 200);
+    EXPECT_TRUE(d.capped);
+    EXPECT_EQ(d.escapedBits, 0x0A);
+    EXPECT_EQ(d.percentage, 5);
+}
+
+TEST(ChatCodec, LineFields) {
+    ChatLine c{2, 1, 3, 8, 0, "张三说道： hi"};
+    CommandFrame f = encode(c);
+    ChatLine d = decodeChatLine(f);
+    EXPECT_EQ(d.text, c.text);
+    EXPECT_EQ(d.addresseeBit, 8);
+    EXPECT_EQ(d.phraseNumber, 3);
+    EXPECT_EQ(f[9], 1);
+    EXPECT_EQ(f[11], 8);
 }
 
 }  // namespace
