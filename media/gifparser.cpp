@@ -188,6 +188,9 @@ std::vector<uint8_t> buildSingleFrameGif(std::span<const uint8_t> data, const Gi
   std::vector<uint8_t> out;
   out.reserve(table.largestFrameData + 790);
   out.insert(out.end(), data.begin(), data.begin() + 13);
+  // The signature was accepted in any case; stock decoders want it as the format writes it.
+  const uint8_t canonical[] = {'G', 'I', 'F', '8', static_cast<uint8_t>(out[4]), 'a'};
+  std::copy(std::begin(canonical), std::end(canonical), out.begin());
   putU16(out, 6, f.width);
   putU16(out, 8, f.height);
   out[10] |= 0x87;
