@@ -1,0 +1,49 @@
+// The seat-change animation shown while the server forms a table with random seats.
+#include "table/mainform.h"
+
+namespace vexal {
+
+QString MainForm::shuffleText(int index) {
+    return QStringLiteral("正在随机换座中") + QString(index + 2, QLatin1Char('.'));
+}
+
+void MainForm::layOutShuffle() {
+    m_state.shuffleLaidOut = true;
+    ImgShuffle->raise();
+    LblShuffle->raise();
+}
+
+void MainForm::startShuffle() {
+    ImgShuffle->show();
+    LblShuffle->show();
+    ImgShuffle->raise();
+    LblShuffle->raise();
+    m_state.shuffleStarted = true;
+    m_state.shuffleLaidOut = false;
+    m_state.shuffleTextIndex = 0;
+    LblShuffle->setText(shuffleText(0));
+    TimerShuffle->start(300);
+    if (!m_state.seatChangePage.empty()) {
+        WebBrowser2->navigate(QUrl(QString::fromStdString(m_state.seatChangePage)));
+        WebBrowser2->show();
+        WebBrowser2->raise();
+    }
+}
+
+void MainForm::stopShuffle() {
+    TimerShuffle->stop();
+    ImgShuffle->hide();
+    LblShuffle->hide();
+    WebBrowser2->hide();
+    m_state.shuffleStarted = false;
+}
+
+void MainForm::shuffleTick() {
+    LblShuffle->setText(shuffleText(m_state.shuffleTextIndex));
+    if (++m_state.shuffleTextIndex > 3)
+        m_state.shuffleTextIndex = 0;
+}
+
+bool MainForm::shuffleShown() const { return m_state.shuffleStarted || !ImgShuffle->isHidden(); }
+
+}  // namespace vexal
