@@ -1,0 +1,52 @@
+// vexal-server: the reference game server with bots, or in-process bot self-play.
+#include <csignal>
+#include <iostream>
+#include <random>
+
+#include "server/netserver.h"
+#include "server/options.h"
+#include "server/selfplay.h"
+
+using namespace vexal::server;
+
+int main(int argc, char** argv) {
+    std::string error;
+    std::optional<Options> options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << "vexal-server: " << error << '\n' << kUsage;
+        return 2;
+    }
+    if (!options->seedGiven)
+        options->hall.table.seed = std::random_device{}();
+    Logger log(&std::cerr, options->logLevel);
+
+    if (options->selfPlayRounds > 0) {
+        auto started = Clock::now();
+        SelfPlayTotals totals = runSelfPlay(options->selfPlayRounds, options->hall.table, log,
+                                            [](const RoundSummary& s) { printRound(std::cout, s); });
+        double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        printTotals(std::cout, totals);
+        std::cout << "seed " << options->hall.table.seed << ", " << seconds << " s, "
+                  << (seconds > 0 ? totals.rounds / seconds : 0.0) << " rounds/s\n";
+        return totals.rounds == options->selfPlayRounds ? 0 : 1;
+    }
+
+    try {
+        asio::io_context io;
+        NetServer net(io, options->port, log);
+        Hall hall(options->hall, net, log);
+        net.start(hall);
+        asio::signal_set signals(io, SIGINT, SIGTERM);
+        signals.async_wait([&](asio::error_code, int) {
+            log.info("shutting down");
+            net.stop();
+            io.stop();
+        });
+        std::cout << "listening on 127.0.0.1:" << net.port() << std::endl;
+        io.run();
+    } catch (const std::exception& e) {
+        std::cerr << "vexal-server: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

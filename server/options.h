@@ -1,0 +1,26 @@
+// The command line of vexal-server.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "server/hall.h"
+
+namespace vexal::server {
+
+struct Options {
+    uint16_t port = 6000;
+    int selfPlayRounds = 0;  // --selfplay N: play N bot rounds in-process and exit
+    LogLevel logLevel = LogLevel::Info;
+    bool seedGiven = false;
+    HallConfig hall;
+};
+
+// Parses the flags (argv[0] excluded). On failure returns nothing and says why in `error`.
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace vexal::server

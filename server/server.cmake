@@ -1,0 +1,10 @@
+# The game classes (no Asio) are a library of their own, so the tests and the benchmark drive the
+# same code the server runs.
+add_library(vexal_server_game STATIC deck.cpp round.cpp scoring.cpp bot.cpp table.cpp hall.cpp log.cpp
+            options.cpp selfplay.cpp)
+target_link_libraries(vexal_server_game PUBLIC vexal_core)
+
+find_package(Threads REQUIRED)
+add_executable(vexal-server main.cpp netserver.cpp)
+target_compile_definitions(vexal-server PRIVATE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+target_link_libraries(vexal-server PRIVATE vexal_server_game Threads::Threads)

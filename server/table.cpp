@@ -1,0 +1,659 @@
+#include "server/table.h"
+
+#include <algorithm>
+
+#include "net/messages/calling.h"
+#include "net/messages/chat.h"
+#include "net/messages/deal.h"
+#include "net/messages/departure.h"
+#include "net/messages/login.h"
+#include "net/messages/play.h"
+#include "net/messages/seating.h"
+#include "net/messages/wire.h"
+#include "server/bot.h"
+
+namespace vexal::server {
+
+namespace {
+
+constexpr const char* kSettlementNote = "本局赢得";
+constexpr const char* kLevelNames[] = {"新手", "熟手", "高手", "大师"};
+
+std::string seatTag(int table, int seat) {
+    return "table " + std::to_string(table) + " seat " + std::to_string(seat);
+}
+
+std::string levelText(int level) { return kLevelNames[std::min(3, (level - 1) / 10)]; }
+
+bool singleSeatBit(uint8_t bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8; }
+
+}  // namespace
+
+Table::Table(int index, const TableConfig& config, Outbox& out, TableEvents& events, Logger& log)
+    : m_index(index), m_config(config), m_out(out), m_events(events), m_log(log),
+      m_rng(config.seed * 1'000'003 + static_cast<uint64_t>(index)) {}
+
+bool Table::botControlled(int seat) const {
+    const Seat& s = m_seats[seat];
+    return s.kind == SeatKind::Bot || s.conn < 0 || s.escaped;
+}
+
+int Table::humanCount() const {
+    return static_cast<int>(std::count_if(m_seats.begin(), m_seats.end(), [](const Seat& s) {
+        return s.kind == SeatKind::Human && !s.escaped;
+    }));
+}
+
+bool Table::full() const {
+    return std::none_of(m_seats.begin(), m_seats.end(), [](const Seat& s) { return s.kind == SeatKind::Empty; });
+}
+
+bool Table::canSeat() const {
+    if (roundRunning())
+        return false;
+    return std::any_of(m_seats.begin(), m_seats.end(), [](const Seat& s) { return s.kind != SeatKind::Human; });
+}
+
+bool Table::holdsAccount(const std::string& account) const {
+    return std::any_of(m_seats.begin(), m_seats.end(), [&](const Seat& s) {
+        return s.kind == SeatKind::Human && s.profile.account == account;
+    });
+}
+
+Table::SeatView Table::seatView(int seat) const {
+    const Seat& s = m_seats[seat];
+    return {s.kind != SeatKind::Empty, s.kind == SeatKind::Bot, s.conn >= 0, s.ready, s.profile.account,
+            s.profile.coins};
+}
+
+void Table::sendTo(int seat, CommandFrame frame) {
+    const Seat& s = m_seats[seat];
+    if (s.kind != SeatKind::Human || s.conn < 0)
+        return;
+    frame[kTokenByte] = static_cast<uint8_t>(s.token >> 8);
+    frame[kTokenByte + 1] = static_cast<uint8_t>(s.token);
+    m_out.send(s.conn, frame);
+}
+
+void Table::broadcast(const CommandFrame& frame) {
+    for (int seat = 0; seat < kSeats; ++seat)
+        sendTo(seat, frame);
+}
+
+void Table::refuse(int seat, const CommandFrame& frame, const std::string& why) {
+    m_log.warn(seatTag(m_index, seat) + ": refused command " + std::to_string(frame[kCommandByte]) + ": " + why);
+}
+
+CommandFrame Table::seatInfoFrame(int about, int addressee) const {
+    const Profile& p = m_seats[about].profile;
+    SeatInfo info;
+    info.addresseeBit = wire::seatBit(addressee);
+    info.nickname = p.nickname;
+    info.faceCode = p.faceCode;
+    info.male = p.male;
+    info.location = p.bot ? "机器" : "本地";
+    info.score = p.score;
+    info.coins = p.coins;
+    const int level = levelOfScore(p.score);
+    info.level = levelText(level);
+    info.loginCount = p.loginCount;
+    info.disconnectCount = p.disconnectCount;
+    info.wins = p.wins;
+    info.losses = p.losses;
+    info.account = p.account;
+    info.title = levelText(level);
+    info.ready = m_seats[about].ready;
+    info.seatBit = wire::seatBit(about);
+    info.wealthMultiple = static_cast<uint32_t>(m_config.wealth > 1 ? m_config.wealth : 0);
+    info.pluginRefused = true;  // this server has no prop plug-in service
+    return encode(info);
+}
+
+// Tells every other seat about `seat`, and `seat` about everybody (itself included).
+void Table::announceSeat(int seat) {
+    for (int other = 0; other < kSeats; ++other) {
+        if (m_seats[other].kind == SeatKind::Empty)
+            continue;
+        sendTo(seat, seatInfoFrame(other, seat));
+        if (other != seat)
+            sendTo(other, seatInfoFrame(seat, other));
+    }
+}
+
+int Table::seatHuman(int64_t conn, uint16_t token, const Profile& profile, TimePoint now) {
+    if (!canSeat())
+        return -1;
+    int seat = -1;
+    for (int s = 0; s < kSeats && seat < 0; ++s)
+        if (m_seats[s].kind == SeatKind::Empty)
+            seat = s;
+    for (int s = 0; s < kSeats && seat < 0; ++s)
+        if (m_seats[s].kind == SeatKind::Bot)
+            seat = s;
+    if (seat < 0)
+        return -1;
+    if (m_seats[seat].kind == SeatKind::Bot)
+        releaseSeat(seat, true);
+    Seat& s = m_seats[seat];
+    s = Seat{};
+    s.kind = SeatKind::Human;
+    s.profile = profile;
+    s.conn = conn;
+    s.token = token;
+    m_log.info(seatTag(m_index, seat) + ": " + profile.account + " sits down");
+
+    sendTo(seat, encode(LoginAnswer{wire::seatBit(seat), static_cast<uint8_t>(m_config.turnSeconds),
+                                    static_cast<uint8_t>(LoginResult::Accepted), ""}));
+    announceSeat(seat);
+    sendTo(seat, encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::Forming), 0, false}));
+
+    if (full()) {
+        m_fullSince = now;
+    } else if (m_config.bots && !m_botFillAt) {
+        m_botFillAt = now + m_config.botWait;
+    }
+    tick(now);
+    return seat;
+}
+
+void Table::makeBot(int seat) {
+    Seat& s = m_seats[seat];
+    s = Seat{};
+    s.kind = SeatKind::Bot;
+    s.profile.account = "bot" + std::to_string(m_index) + "-" + std::to_string(seat);
+    s.profile.nickname = "电脑" + std::to_string(seat + 1);
+    s.profile.faceCode = (seat % 2 ? "w" : "m") + std::to_string(seat + 2);
+    s.profile.male = seat % 2 == 0;
+    s.profile.bot = true;
+    s.profile.coins = m_config.startCoins;
+    s.ready = true;  // bots are always ready
+}
+
+void Table::fillWithBots(TimePoint now) {
+    m_botFillAt.reset();
+    bool added = false;
+    for (int seat = 0; seat < kSeats; ++seat) {
+        if (m_seats[seat].kind != SeatKind::Empty)
+            continue;
+        makeBot(seat);
+        announceSeat(seat);
+        added = true;
+    }
+    if (added && full())
+        m_fullSince = now;
+}
+
+// Gives a seat up. A human's profile goes back to the hall; the others hear of it by command 21.
+void Table::releaseSeat(int seat, bool announce) {
+    Seat old = m_seats[seat];
+    m_seats[seat] = Seat{};
+    m_fullSince.reset();
+    if (old.kind == SeatKind::Empty)
+        return;
+    if (announce) {
+        for (int other = 0; other < kSeats; ++other)
+            if (other != seat)
+                sendTo(other, encode(PlayerLeft{wire::seatBit(other), old.profile.account, false, false}));
+    }
+    if (old.kind == SeatKind::Human) {
+        m_log.info(seatTag(m_index, seat) + ": " + old.profile.account + " leaves the table");
+        m_events.seatReleased(old.conn, old.profile);
+    }
+}
+
+void Table::connectionLost(int seat, TimePoint now) {
+    Seat& s = m_seats[seat];
+    if (s.kind != SeatKind::Human || s.conn < 0)
+        return;
+    ++s.profile.disconnectCount;
+    s.conn = -1;
+    if (roundRunning() && !s.escaped) {
+        s.droppedAt = now;
+        s.resumeAtDrop = m_resumeNumber;
+        m_log.info(seatTag(m_index, seat) + ": connection lost, seat kept for a reconnect");
+        tick(now);
+        return;
+    }
+    if (roundRunning())
+        return;  // escaped already: released when the round ends
+    releaseSeat(seat, true);
+    afterDeparture(now);
+}
+
+// With no human left the bots leave too; otherwise the empty seat is filled after the wait.
+void Table::afterDeparture(TimePoint now) {
+    if (humanCount() == 0 && !m_config.keepBotsAlone) {
+        for (int other = 0; other < kSeats; ++other)
+            if (m_seats[other].kind == SeatKind::Bot)
+                releaseSeat(other, false);
+        m_botFillAt.reset();
+    } else if (m_config.bots && !m_botFillAt) {
+        m_botFillAt = now + m_config.botWait;
+    }
+}
+
+int Table::reconnectSeat(const std::string& account, uint16_t token, uint32_t resumeNumber) const {
+    for (int seat = 0; seat < kSeats; ++seat) {
+        const Seat& s = m_seats[seat];
+        if (s.kind == SeatKind::Human && s.conn < 0 && !s.escaped && s.droppedAt &&
+            s.profile.account == account && s.token == token &&
+            (resumeNumber == m_resumeNumber || resumeNumber == s.resumeAtDrop))
+            return seat;
+    }
+    return -1;
+}
+
+void Table::resume(int seat, int64_t conn, TimePoint now) {
+    Seat& s = m_seats[seat];
+    s.conn = conn;
+    s.droppedAt.reset();
+    m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " reconnects");
+    sendTo(seat, encode(ReconnectAnswer{wire::seatBit(seat), true}));
+    if (!m_round) {
+        for (int other = 0; other < kSeats; ++other)
+            if (m_seats[other].kind != SeatKind::Empty && m_seats[other].ready)
+                sendTo(seat, encode(ReadyNotice{wire::seatBit(other), true, m_seats[other].profile.account}));
+        return;
+    }
+    // The cards still held, then what the calling and the trick in progress look like.
+    Deal deal{wire::seatBit(seat), m_round->hand(seat), true, kSettlementNote, m_resumeNumber};
+    sendTo(seat, encode(deal));
+    for (const CallChoice& c : m_round->callHistory())
+        sendTo(seat, encode(c));
+    if (m_round->phase() == Phase::Calling) {
+        sendTo(seat, encode(CallingTurn{wire::seatBit(m_round->callingSeat()), m_round->offer()}));
+    } else {
+        PlayEvent e = m_round->leading() ? m_round->opening() : m_lastPlayEvent;
+        if (m_round->leading()) {
+            e.seat = e.taker = e.next = m_round->turn();
+        } else {
+            e.trickFlag = kTrickGoesOn;
+            e.next = m_round->turn();
+            e.tablePoints = m_round->trickPoints();
+            e.partnerRevealed = false;
+        }
+        CommandFrame f = encode(PlayReport{wire::seatBit(e.seat), wire::seatBit(e.next), e.trickFlag,
+                                           static_cast<uint8_t>(e.taker >= 0 ? wire::seatBit(e.taker) : 0),
+                                           e.type, wireCardsOf(e.arranged),
+                                           static_cast<uint16_t>(e.tablePoints), false,
+                                           static_cast<uint8_t>(m_config.turnSeconds)});
+        sendTo(seat, f);
+    }
+    if (m_round->phase() != Phase::Over && m_round->turn() == seat)
+        m_turnStarted = now;  // the player gets a full turn from here
+}
+
+void Table::maybeStartRound(TimePoint now) {
+    if (m_round || !full() || (m_config.maxRounds > 0 && m_roundsPlayed >= m_config.maxRounds))
+        return;
+    bool allReady = std::all_of(m_seats.begin(), m_seats.end(), [&](const Seat& s) {
+        return s.ready || s.kind == SeatKind::Bot || s.conn < 0;
+    });
+    bool firstStartDue = m_fullSince && now >= *m_fullSince + m_config.firstStartDelay;
+    if (allReady || firstStartDue)
+        startRound(now);
+}
+
+void Table::startRound(TimePoint now) {
+    Deck deck = shuffledDeck(m_rng);
+    m_round = std::make_unique<Round>(deck, m_nextStarter);
+    m_resumeNumber = static_cast<uint32_t>(drawBelow(m_rng, 0x7FFFFFFF)) + 1;
+    m_fullSince.reset();
+    for (Seat& s : m_seats) {
+        s.ready = false;
+        s.escaped = false;
+    }
+    m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(m_roundsPlayed + 1) +
+               " dealt, seat " + std::to_string(m_nextStarter) + " starts");
+    for (int seat = 0; seat < kSeats; ++seat)
+        sendTo(seat, encode(Deal{wire::seatBit(seat), m_round->hand(seat), true, kSettlementNote, m_resumeNumber}));
+    sendCallingTurn();
+    beginTurn(now);
+}
+
+void Table::sendCallingTurn() {
+    broadcast(encode(CallingTurn{wire::seatBit(m_round->callingSeat()), m_round->offer()}));
+}
+
+void Table::beginTurn(TimePoint now) { m_turnStarted = now; }
+
+std::optional<TimePoint> Table::turnDue() const {
+    if (!m_round || m_round->phase() == Phase::Over)
+        return std::nullopt;
+    const bool calling = m_round->phase() == Phase::Calling;
+    const int seat = calling ? m_round->callingSeat() : m_round->turn();
+    if (botControlled(seat))
+        return m_turnStarted + m_config.botDelay;
+    if (calling && m_round->offer() == kOfferRoarOnly)
+        return std::nullopt;  // the client's countdown does not answer a roar-only turn either
+    Millis limit = calling ? m_config.callingTime : Millis(m_config.turnSeconds * 1000);
+    return m_turnStarted + limit + m_config.grace;
+}
+
+void Table::sendPlayEvent(const PlayEvent& e) {
+    PlayReport r;
+    r.seatBit = wire::seatBit(e.seat);
+    r.nextSeatBit = e.next >= 0 ? wire::seatBit(e.next) : 0;
+    r.trickFlag = e.trickFlag;
+    r.takerBit = e.trickFlag == kTrickToByte16 ? wire::seatBit(e.taker) : 0;
+    r.type = e.type;
+    r.cards = wireCardsOf(e.arranged);
+    r.tablePoints = static_cast<uint16_t>(e.tablePoints);
+    r.partnerRevealed = e.partnerRevealed;
+    r.turnSeconds = static_cast<uint8_t>(m_config.turnSeconds);
+    broadcast(encode(r));
+}
+
+// Answers for a seat: the bot's choice for a bot or a dropped player, the client's own automatic
+// answer for a connected player whose countdown ran out.
+void Table::actFor(int seat, bool timedOut, TimePoint now) {
+    if (m_round->phase() == Phase::Calling) {
+        CommandFrame f;
+        if (timedOut) {
+            CallChoice c{wire::seatBit(seat), kChoicePass, 0, 0};
+            if (m_round->offer() == kOfferCallOrRoar) {
+                CardCode card = automaticCallCard(m_round->hand(seat));
+                c = CallChoice{wire::seatBit(seat), kChoiceCall, static_cast<uint8_t>(cardRank(card)),
+                               static_cast<uint8_t>(suitBit(card))};
+            }
+            f = encode(c);
+            m_log.info(seatTag(m_index, seat) + ": calling time is up, the server answers");
+        } else {
+            f = botCallFrame(*m_round, seat, m_rng);
+        }
+        handleCall(seat, f, now);
+        return;
+    }
+    CommandFrame f;
+    if (timedOut) {
+        m_log.info(seatTag(m_index, seat) + ": turn time is up, the server answers");
+        if (m_round->leading()) {
+            std::vector<CardCode> lowest = m_round->hand(seat);
+            sortSelection(lowest);
+            std::optional<CommandFrame> single = buildPlayFrame(
+                wire::seatBit(seat), kPlaySingle, arrangePlay(kPlaySingle, std::span(&lowest.back(), 1)));
+            f = *single;
+        } else {
+            f = buildPassFrame(wire::seatBit(seat));
+        }
+    } else {
+        f = botPlayFrame(*m_round, seat);
+    }
+    handlePlay(seat, f, now);
+}
+
+void Table::receive(int seat, const CommandFrame& frame, TimePoint now) {
+    const uint8_t command = frame[kCommandByte];
+    if (command == commandByte(Command::KeepAlive))
+        return;
+    if ((frame[kSeatByte] & 0x0F) != wire::seatBit(seat)) {
+        refuse(seat, frame, "seat bit " + std::to_string(frame[kSeatByte] & 0x0F) + " is not the seat's");
+        return;
+    }
+    switch (static_cast<Command>(command)) {
+    case Command::CallResult:
+        if (m_seats[seat].escaped)
+            return refuse(seat, frame, "the player has left the round");
+        return handleCall(seat, frame, now);
+    case Command::PlayOrPass:
+        if (m_seats[seat].escaped)
+            return refuse(seat, frame, "the player has left the round");
+        return handlePlay(seat, frame, now);
+    case Command::TableState:
+        return handleReadyOrLeave(seat, frame, now);
+    case Command::Chat:
+        return handleChat(seat, frame);
+    default:
+        refuse(seat, frame, "not a command a seated client sends");
+    }
+}
+
+void Table::handleCall(int seat, const CommandFrame& frame, TimePoint now) {
+    if (!m_round)
+        return refuse(seat, frame, "no round is running");
+    CallChoice c = decodeCallChoice(frame);
+    std::string why = m_round->call(seat, c.choice, c.rank, c.suitBit);
+    if (!why.empty())
+        return refuse(seat, frame, why);
+    broadcast(encode(m_round->callHistory().back()));
+    if (m_round->phase() == Phase::Calling) {
+        sendCallingTurn();
+    } else {
+        m_lastPlayEvent = m_round->opening();
+        sendPlayEvent(m_round->opening());
+    }
+    beginTurn(now);
+}
+
+void Table::handlePlay(int seat, const CommandFrame& frame, TimePoint now) {
+    if (!m_round)
+        return refuse(seat, frame, "no round is running");
+    std::optional<PlayFrame> play = decodePlayFrame(frame);
+    if (!play)
+        return refuse(seat, frame, "malformed play");
+    Round::Outcome out = m_round->play(seat, *play);
+    if (!out.refusal.empty())
+        return refuse(seat, frame, out.refusal);
+    if (!out.event.arranged.empty())
+        m_lastPlayEvent = out.event;
+    sendPlayEvent(out.event);
+    if (out.event.roundOver) {
+        settle(now);
+        return;
+    }
+    beginTurn(now);
+}
+
+void Table::handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint now) {
+    const uint8_t choice = frame[15];
+    Seat& s = m_seats[seat];
+    if (choice == 1) {
+        if (m_round)
+            return refuse(seat, frame, "ready during a round");
+        if (!s.ready) {
+            s.ready = true;
+            broadcast(encode(ReadyNotice{wire::seatBit(seat), true, s.profile.account}));
+        }
+        maybeStartRound(now);
+        return;
+    }
+    if (choice != 0)
+        return refuse(seat, frame, "byte 15 is neither ready nor leave");
+    if (m_round) {
+        // Leaving a round: a bot finishes it and the player's side loses; the seat is given up
+        // with the settlement.
+        s.escaped = true;
+        m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " leaves during the round");
+        return;
+    }
+    const int64_t conn = s.conn;
+    releaseSeat(seat, true);
+    if (conn >= 0)
+        m_out.close(conn);
+    afterDeparture(now);
+}
+
+void Table::handleChat(int seat, const CommandFrame& frame) {
+    ChatLine line = decodeChatLine(frame);
+    if (frame[236] != 0 || frame[237] != 0 || frame[238] != 0 || frame[239] != 0) {
+        // Prop plug-in messages: this server offers no plug-in service.
+        m_log.debug(seatTag(m_index, seat) + ": plug-in message dropped");
+        return;
+    }
+    if (line.addresseeBit != 0 &&
+        (!singleSeatBit(line.addresseeBit) || m_seats[wire::seatOfBit(line.addresseeBit)].kind != SeatKind::Human))
+        return refuse(seat, frame, "private line to no player");
+    // Relay the sender's bytes 9..215 as they are, under the seat the connection holds; nothing
+    // behind the text travels on.
+    CommandFrame out = wire::makeFrame(Command::Chat, wire::seatBit(seat));
+    std::copy(frame.begin() + 9, frame.begin() + 216, out.begin() + 9);
+    if (line.addresseeBit == 0) {
+        broadcast(out);
+    } else {
+        sendTo(seat, out);
+        int to = wire::seatOfBit(line.addresseeBit);
+        if (to != seat)
+            sendTo(to, out);
+    }
+}
+
+void Table::settle(TimePoint now) {
+    RoundSummary summary;
+    summary.table = m_index;
+    summary.at = now;
+    summary.roundNumber = ++m_roundsPlayed;
+    summary.facts = m_round->facts();
+    ScoringParams params;
+    params.stake = m_config.stake;
+    params.wealth = m_config.wealth;
+    for (int seat = 0; seat < kSeats; ++seat) {
+        params.coins[seat] = m_seats[seat].profile.coins;
+        if (m_seats[seat].escaped)
+            params.escapedBits |= wire::seatBit(seat);
+    }
+    summary.scoring = scoreRound(summary.facts, params);
+    const RoundFacts& f = summary.facts;
+
+    for (int seat = 0; seat < kSeats; ++seat) {
+        Profile& p = m_seats[seat].profile;
+        const SeatScore& sc = summary.scoring.seats[seat];
+        p.coins = std::max<int64_t>(0, p.coins + sc.amount);
+        p.score += sc.winner ? 3 : 1;
+        (sc.winner ? p.wins : p.losses) += 1;
+        summary.accounts[seat] = p.account;
+
+        SettlementRecord& r = summary.records[seat];
+        r.seatBit = wire::seatBit(seat);
+        r.stake = static_cast<uint32_t>(m_config.stake);
+        r.coinUnit = kCoinUnitCoins;
+        r.heldCards = m_round->hand(seat);
+        r.place = static_cast<uint8_t>(f.places[seat]);
+        r.subtotalGain = sc.winner;
+        r.subtotal = static_cast<uint64_t>(sc.subtotal);
+        r.finalGain = sc.winner;
+        r.finalAmount = static_cast<uint64_t>(sc.amount < 0 ? -sc.amount : sc.amount);
+        r.level = static_cast<uint8_t>(levelOfScore(p.score));
+        r.roared = f.kind == CallKind::Roar && seat == f.lone;
+        if (f.kind == CallKind::Ordinary || f.kind == CallKind::Hidden) {
+            r.callerBit = wire::seatBit(f.caller);
+            r.partnerBit = wire::seatBit(f.partner);
+        }
+        r.cardPoints = static_cast<uint16_t>(f.cardPoints[seat]);
+        r.finalPoints = static_cast<uint16_t>(sc.finalPoints);
+        r.capped = sc.capped;
+        r.escapedBits = params.escapedBits;
+    }
+    for (int about = 0; about < kSeats; ++about)
+        m_lastSettlement[about] = encode(summary.records[about]);
+    for (int about = 0; about < kSeats; ++about)
+        broadcast(m_lastSettlement[about]);
+    m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(summary.roundNumber) + " settled");
+    m_events.roundSettled(summary);
+
+    for (int seat = 0; seat < kSeats; ++seat)
+        if (f.places[seat] == 1)
+            m_nextStarter = seat;
+    m_round.reset();
+    afterSettlement(now);
+}
+
+// Between rounds: players who left go, the broke get relief or are sent away, bots get ready.
+void Table::afterSettlement(TimePoint now) {
+    for (int seat = 0; seat < kSeats; ++seat) {
+        Seat& s = m_seats[seat];
+        if (s.kind == SeatKind::Human && s.escaped) {
+            int64_t conn = s.conn;
+            releaseSeat(seat, true);
+            if (conn >= 0)
+                m_out.close(conn);
+        }
+    }
+    for (int seat = 0; seat < kSeats; ++seat) {
+        Seat& s = m_seats[seat];
+        if (s.kind == SeatKind::Empty || s.profile.coins >= m_config.stake)
+            continue;
+        if (s.kind == SeatKind::Bot || s.profile.reliefs < m_config.maxReliefs) {
+            ++s.profile.reliefs;
+            s.profile.coins += m_config.relief;
+            sendTo(seat, encodeOwnCoinChange(CoinChange{wire::seatBit(seat), m_config.relief, ""}));
+            for (int other = 0; other < kSeats; ++other)
+                if (other != seat)
+                    sendTo(other, encodeOtherCoinChange(CoinChange{wire::seatBit(other), m_config.relief, s.profile.account}));
+            continue;
+        }
+        // Out of coins and out of relief: every seat hears of the shortage, the player is put out.
+        m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " lacks coins");
+        broadcast(encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::CoinShortage), 0, false}));
+        int64_t conn = s.conn;
+        releaseSeat(seat, false);
+        if (conn >= 0)
+            m_out.close(conn);
+    }
+    for (int seat = 0; seat < kSeats; ++seat) {
+        Seat& s = m_seats[seat];
+        if (s.kind == SeatKind::Bot || (s.kind == SeatKind::Human && s.conn < 0)) {
+            s.ready = true;
+            broadcast(encode(ReadyNotice{wire::seatBit(seat), true, s.profile.account}));
+        }
+    }
+    if (humanCount() == 0 && !m_config.keepBotsAlone) {
+        for (int seat = 0; seat < kSeats; ++seat)
+            if (m_seats[seat].kind != SeatKind::Empty)
+                releaseSeat(seat, false);
+        m_botFillAt.reset();
+        return;
+    }
+    if (!full() && m_config.bots && !m_botFillAt)
+        m_botFillAt = now + m_config.botWait;
+}
+
+void Table::tick(TimePoint now) {
+    for (int seat = 0; seat < kSeats; ++seat) {
+        Seat& s = m_seats[seat];
+        if (s.kind != SeatKind::Human || !s.droppedAt || now < *s.droppedAt + m_config.reconnectWindow)
+            continue;
+        s.droppedAt.reset();
+        m_log.info(seatTag(m_index, seat) + ": reconnect window over");
+        if (m_round)
+            s.escaped = true;
+        else
+            releaseSeat(seat, true);
+    }
+    if (m_botFillAt && now >= *m_botFillAt && !m_round) {
+        if (humanCount() > 0 || m_config.keepBotsAlone)
+            fillWithBots(now);
+        else
+            m_botFillAt.reset();
+    }
+    maybeStartRound(now);
+    // Bots with no delay answer at once; the loop stops when nobody is due.
+    for (int guard = 0; guard < 1000; ++guard) {
+        std::optional<TimePoint> due = turnDue();
+        if (!due || now < *due)
+            break;
+        const bool calling = m_round->phase() == Phase::Calling;
+        const int seat = calling ? m_round->callingSeat() : m_round->turn();
+        actFor(seat, !botControlled(seat), now);
+        if (!m_round)
+            maybeStartRound(now);
+    }
+}
+
+std::optional<TimePoint> Table::nextWakeup() const {
+    std::optional<TimePoint> next = turnDue();
+    auto consider = [&](std::optional<TimePoint> t) {
+        if (t && (!next || *t < *next))
+            next = t;
+    };
+    for (const Seat& s : m_seats)
+        if (s.kind == SeatKind::Human && s.droppedAt)
+            consider(*s.droppedAt + m_config.reconnectWindow);
+    if (!m_round) {
+        consider(m_botFillAt);
+        if (m_fullSince)
+            consider(*m_fullSince + m_config.firstStartDelay);
+    }
+    return next;
+}
+
+}  // namespace vexal::server

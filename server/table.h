@@ -1,0 +1,192 @@
+// One table of four seats: seating, ready, rounds, bots, reconnects and the frames each seat is
+// sent. No sockets: frames go out through an Outbox, time comes in as arguments.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/command.h"
+#include "net/messages/settlement.h"
+#include "server/deck.h"
+#include "server/log.h"
+#include "server/round.h"
+#include "server/scoring.h"
+
+namespace vexal::server {
+
+using Clock = std::chrono::steady_clock;
+using TimePoint = Clock::time_point;
+using Millis = std::chrono::milliseconds;
+
+// Where frames for a connection go. Connection ids are the hall's. Closing never reports back
+// synchronously: the transport tells the hall about the closed connection later.
+class Outbox {
+public:
+    virtual ~Outbox() = default;
+    virtual void send(int64_t conn, const CommandFrame& frame) = 0;
+    virtual void close(int64_t conn) = 0;
+};
+
+// A player's lasting record; the hall keeps it between tables and sessions.
+struct Profile {
+    std::string account;
+    std::string nickname;
+    std::string faceCode = "m1";
+    bool male = true;
+    bool bot = false;
+    int64_t coins = 0;
+    int64_t score = 0;
+    uint32_t wins = 0;
+    uint32_t losses = 0;
+    uint32_t loginCount = 0;
+    uint32_t disconnectCount = 0;
+    int reliefs = 0;
+};
+
+struct TableConfig {
+    int turnSeconds = 15;
+    bool bots = true;
+    Millis botWait{10'000};
+    Millis botDelay{600};
+    Millis callingTime{10'000};  // the client's own calling countdown
+    Millis grace{5'000};         // beyond the client's countdown before the server answers for it
+    Millis firstStartDelay{15'000};
+    Millis reconnectWindow{70'000};
+    int64_t stake = 100;
+    int64_t wealth = 0;
+    int64_t startCoins = 100'000;
+    int64_t relief = 5'000;
+    int maxReliefs = 1;
+    uint64_t seed = 1;
+    bool keepBotsAlone = false;  // self-play: bots go on without any human at the table
+    int maxRounds = 0;           // self-play: no round is dealt after this many (0: no limit)
+};
+
+// One round's result as the table settled it.
+struct RoundSummary {
+    int table = 0;
+    TimePoint at{};
+    int roundNumber = 0;
+    RoundFacts facts;
+    Scoring scoring;
+    std::array<SettlementRecord, kSeats> records;
+    std::array<std::string, kSeats> accounts;
+};
+
+class TableEvents {
+public:
+    virtual ~TableEvents() = default;
+    // A human's seat was given up; the profile carries the round's coins and counters.
+    virtual void seatReleased(int64_t conn, const Profile& profile) = 0;
+    virtual void roundSettled(const RoundSummary& summary) = 0;
+};
+
+class Table {
+public:
+    Table(int index, const TableConfig& config, Outbox& out, TableEvents& events, Logger& log);
+
+    int index() const { return m_index; }
+    bool roundRunning() const { return m_round != nullptr; }
+    const Round* round() const { return m_round.get(); }
+    int roundsPlayed() const { return m_roundsPlayed; }
+    uint32_t resumeNumber() const { return m_resumeNumber; }
+
+    // Whether a new human can sit here now: a free seat, or a bot seat between rounds.
+    bool canSeat() const;
+    // Seats a logged-in human and sends the login answer and the seat information. -1 when full.
+    int seatHuman(int64_t conn, uint16_t token, const Profile& profile, TimePoint now);
+    // Fills every empty seat with a bot at once.
+    void fillWithBots(TimePoint now);
+
+    // A frame from the connection of `seat` (the hall has matched connection and seat).
+    void receive(int seat, const CommandFrame& frame, TimePoint now);
+    // The connection of `seat` is gone. During a round the seat is kept for the reconnect window
+    // while a bot plays for it; between rounds it is given up at once.
+    void connectionLost(int seat, TimePoint now);
+
+    // The seat a reconnect login may take back: the account's dropped seat, with the token of its
+    // last connection and the resume number of this round or of the round it dropped in.
+    int reconnectSeat(const std::string& account, uint16_t token, uint32_t resumeNumber) const;
+    // Gives the seat back to a new connection, answers 29 and sends what the client needs to go on.
+    void resume(int seat, int64_t conn, TimePoint now);
+
+    // Whether an account holds a seat here (connected or dropped).
+    bool holdsAccount(const std::string& account) const;
+    int64_t connectionOf(int seat) const { return m_seats[seat].conn; }
+
+    void tick(TimePoint now);
+    std::optional<TimePoint> nextWakeup() const;
+
+    struct SeatView {
+        bool occupied;
+        bool bot;
+        bool connected;
+        bool ready;
+        std::string account;
+        int64_t coins;
+    };
+    SeatView seatView(int seat) const;
+
+private:
+    enum class SeatKind { Empty, Human, Bot };
+    struct Seat {
+        SeatKind kind = SeatKind::Empty;
+        Profile profile;
+        int64_t conn = -1;  // -1: no live connection (a bot, or a dropped human)
+        uint16_t token = 0;
+        bool ready = false;
+        std::optional<TimePoint> droppedAt;
+        uint32_t resumeAtDrop = 0;
+        bool escaped = false;  // left during the round: a bot finishes it, the side loses
+    };
+
+    bool botControlled(int seat) const;
+    void sendTo(int seat, CommandFrame frame);
+    void broadcast(const CommandFrame& frame);
+    CommandFrame seatInfoFrame(int about, int addressee) const;
+    void announceSeat(int seat);
+    void releaseSeat(int seat, bool announce);
+    void afterDeparture(TimePoint now);
+    void makeBot(int seat);
+    int humanCount() const;
+    bool full() const;
+
+    void maybeStartRound(TimePoint now);
+    void startRound(TimePoint now);
+    void beginTurn(TimePoint now);
+    void sendCallingTurn();
+    void sendPlayEvent(const PlayEvent& e);
+    void actFor(int seat, bool timedOut, TimePoint now);
+    void handleCall(int seat, const CommandFrame& frame, TimePoint now);
+    void handlePlay(int seat, const CommandFrame& frame, TimePoint now);
+    void handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint now);
+    void handleChat(int seat, const CommandFrame& frame);
+    void settle(TimePoint now);
+    void afterSettlement(TimePoint now);
+    std::optional<TimePoint> turnDue() const;
+    void refuse(int seat, const CommandFrame& frame, const std::string& why);
+
+    int m_index;
+    TableConfig m_config;
+    Outbox& m_out;
+    TableEvents& m_events;
+    Logger& m_log;
+    Rng m_rng;
+    std::array<Seat, kSeats> m_seats;
+    std::unique_ptr<Round> m_round;
+    uint32_t m_resumeNumber = 0;
+    int m_nextStarter = 0;
+    int m_roundsPlayed = 0;
+    TimePoint m_turnStarted{};
+    std::optional<TimePoint> m_fullSince;  // the table filled up: the round starts 15 s later at the latest
+    std::optional<TimePoint> m_botFillAt;
+    std::array<CommandFrame, kSeats> m_lastSettlement{};
+    PlayEvent m_lastPlayEvent;  // the play to beat in the current trick (for a resumed seat)
+};
+
+}  // namespace vexal::server
