@@ -1,0 +1,1 @@
+vexal_add_bench(rules_bench rules_bench.cpp)
