@@ -134,6 +134,7 @@ void Scheduler::runCountdowns(float now) {
 
     if (m_host.loggedIn() && armed(Task::PlayCountdown) && secondPassed(m_lastPlayStep, now))
         m_host.playCountdownTick();
+    settleCounter(Task::PlayCountdown);
 
     // Two ways step the ready countdown: every 20 ticks, and every second of the clock. The clock
     // step restarts the tick count, so the tick step only acts when ticks run faster than 20 a

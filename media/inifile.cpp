@@ -128,14 +128,11 @@ KeyPlace findKey(const std::vector<std::string_view>& lines, std::string_view se
     return place;
 }
 
-// Drops characters beyond the first `limit` of a UTF-8 text.
-std::string_view firstCharacters(std::string_view utf8, size_t limit) {
-    size_t count = 0;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
-        if (count++ == limit) return utf8.substr(0, i);
-    }
-    return utf8;
+// The first `limit` characters of code page 936 text; each becomes one character in UTF-8.
+std::string_view firstCharacters(std::string_view cp936, size_t limit) {
+    size_t i = 0;
+    for (size_t count = 0; count < limit && i < cp936.size(); ++count) i += leadsPair(cp936, i) ? 2 : 1;
+    return cp936.substr(0, i);
 }
 
 bool hasLineBreak(std::string_view text) {
@@ -182,8 +179,8 @@ std::string classIniFile::GetIniKey(std::string_view strSection, std::string_vie
     if (!place.keyLine) return {};
 
     const ParsedLine parsed = parseLine(withoutLineEnd(lines[*place.keyLine]));
-    const std::string text = cp936ToUtf8(trimSpaceAndTab(parsed.value));
-    const std::string_view cut = trimSpaceAndTab(firstCharacters(text, kIniValueLimit));
+    const std::string text = cp936ToUtf8(firstCharacters(trimSpaceAndTab(parsed.value), kIniValueLimit));
+    const std::string_view cut = trimSpaceAndTab(text);
     std::string value;
     value.reserve(cut.size());
     for (char c : cut)
@@ -212,9 +209,10 @@ bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view str
 
     std::string out;
     out.reserve(bytes.size() + line.size() + section.size() + 8);
-    auto appendLine = [&out](std::string_view l) {
-        out += l;
-        if (!l.empty() && l.back() != '\n') out += "\r\n";
+    // Lines are copied as they are; only a last line without a line end gets one, and only when
+    // something is written behind it.
+    auto endLastLine = [&out] {
+        if (!out.empty() && out.back() != '\n') out += "\r\n";
     };
     if (place.sectionLine) {
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -223,11 +221,15 @@ bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view str
                 continue;
             }
             if (!place.keyLine && i == place.insertAt) out += line;
-            appendLine(lines[i]);
+            out += lines[i];
         }
-        if (!place.keyLine && place.insertAt == lines.size()) out += line;
+        if (!place.keyLine && place.insertAt == lines.size()) {
+            endLastLine();
+            out += line;
+        }
     } else {
-        for (std::string_view l : lines) appendLine(l);
+        out = bytes;
+        endLastLine();
         out += "[" + section + "]\r\n" + line;
     }
     return writeWhole(m_path, out);
