@@ -87,6 +87,14 @@ bool keyBeats(int mine, int theirs) { return mine <= kRankTwo && (mine > theirs 
 
 }  // namespace
 
+CurrentPlay currentPlayOf(PlayType type, std::span<const CardCode> cards) {
+    CurrentPlay play;
+    play.type = type;
+    play.count = static_cast<int>(std::min(cards.size(), play.cards.size()));
+    std::copy_n(cards.begin(), play.count, play.cards.begin());
+    return play;
+}
+
 void sortSelection(std::span<CardCode> cards) {
     bubbleByRank(cards, [](CardCode c) { return cardRank(c); });
 }

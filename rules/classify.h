@@ -58,6 +58,9 @@ struct CurrentPlay {
     std::array<CardCode, kHandSlots> cards{};
 };
 
+// The CurrentPlay of a classified selection (selection order); at most 27 cards are kept.
+CurrentPlay currentPlayOf(PlayType type, std::span<const CardCode> cards);
+
 // A selected own card and the image that shows it.
 struct SelectedCard {
     CardCode code = 0;

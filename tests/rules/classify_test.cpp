@@ -9,6 +9,28 @@ namespace {
 
 using testing::selection;
 
+TEST(SelectionOrder, HighestRankFirstEqualRanksInHandOrder) {
+    std::vector<CardCode> codes = testing::cards("5h 9 5s BJ 5d W 2c");
+    sortSelection(codes);
+    EXPECT_EQ(testing::describe(codes), "BJ SJ 2c 9d 5h 5s 5d");
+
+    std::vector<SelectedCard> raised;
+    for (const CardCode c : testing::cards("5h 9 5s 5d")) {
+        raised.push_back({c, 20 + static_cast<int>(raised.size())});
+    }
+    sortSelection(raised);
+    std::vector<int> images;
+    for (const SelectedCard& s : raised) {
+        images.push_back(s.image);
+    }
+    EXPECT_EQ(images, (std::vector<int>{21, 20, 22, 23}));
+
+    const CurrentPlay play = currentPlayOf(kPlayTriple, selection("5 5 5"));
+    EXPECT_EQ(play.type, kPlayTriple);
+    EXPECT_EQ(play.count, 3);
+    EXPECT_EQ(cardRank(play.cards[2]), 5);
+}
+
 struct ClassifyCase {
     const char* cards;
     PlayType lastType;
