@@ -38,6 +38,12 @@ bool LaunchParameters::locationNeedsSmallerFont() const {
     return characterCount(shownLocation()) > 10;
 }
 
+ConnectionMode LaunchParameters::connectionMode() const {
+    if (proxyType == kProxyDirect) return ConnectionMode::Direct;
+    if (proxyType == kProxySocks5) return ConnectionMode::Socks5;
+    return ConnectionMode::None;
+}
+
 std::string LaunchParameters::lobbyTitleAfterConnect() const {
     return customTitle ? lobbyTitle : std::string(kLobbyTitle);
 }

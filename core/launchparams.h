@@ -12,6 +12,12 @@ namespace vexal {
 constexpr int kProxyDirect = 0;
 constexpr int kProxySocks5 = 5;
 
+enum class ConnectionMode {
+    Direct,  // connect the socket and arm the login task
+    Socks5,  // start the proxy handshake, which writes the login itself
+    None,    // any other proxy type: the table shows, nothing connects
+};
+
 // What the fifteen fields say, as stored. Text fields are the program's UTF-8.
 struct LaunchParameters {
     std::string account;           // 1
@@ -35,6 +41,7 @@ struct LaunchParameters {
     std::string shownLocation() const;
     // The label uses a font 2 points smaller when the shown text is longer than 10 characters.
     bool locationNeedsSmallerFont() const;
+    ConnectionMode connectionMode() const;
     // The lobby window title once the socket has been opened: field 12 with the custom title
     // flag on, otherwise the lobby's own title.
     std::string lobbyTitleAfterConnect() const;

@@ -107,6 +107,19 @@ TEST(LaunchParameters, LocationTextAndCustomTitleFlag) {
     }
 }
 
+TEST(LaunchParameters, ProxyTypeChoosesTheConnection) {
+    const std::pair<std::string, ConnectionMode> cases[] = {
+        {"0", ConnectionMode::Direct},
+        {"5", ConnectionMode::Socks5},
+        {"3", ConnectionMode::None},
+        {"-5", ConnectionMode::None},
+    };
+    for (const auto& [type, mode] : cases) {
+        SCOPED_TRACE(type);
+        EXPECT_EQ(params(parseLaunchParameters(withField(6, type))).connectionMode(), mode);
+    }
+}
+
 TEST(LaunchParameters, TextBehindTheFifteenthFieldIsIgnored) {
     const LaunchParameters& p = params(parseLaunchParameters(joined(directFields()) + "extra$99$"));
     EXPECT_EQ(p.propNumber, 0);
