@@ -1,0 +1,1 @@
+vexal_add_bench(session_bench session_bench.cpp)
