@@ -1,0 +1,37 @@
+#include "fixtures.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vexal::server::testing {
+
+CardCode card(int rank, int suit, int copy) {
+    for (CardCode c : orderedDeck())
+        if (cardRank(c) == rank && suitBit(c) == suit && cardId(c) / 54 == copy)
+            return c;
+    throw std::invalid_argument("no such card");
+}
+
+CardCode joker(int rank, int copy) { return card(rank, 0, copy); }
+
+Deck deckWith(const std::array<std::vector<CardCode>, kSeats>& hands) {
+    std::vector<CardCode> rest;
+    for (CardCode c : orderedDeck()) {
+        bool named = false;
+        for (const auto& h : hands)
+            named = named || std::find(h.begin(), h.end(), c) != h.end();
+        if (!named)
+            rest.push_back(c);
+    }
+    Deck deck{};
+    size_t next = 0;
+    for (int s = 0; s < kSeats; ++s) {
+        if (hands[s].size() > 27)
+            throw std::invalid_argument("more than 27 cards");
+        for (int k = 0; k < 27; ++k)
+            deck[s * 27 + k] = k < static_cast<int>(hands[s].size()) ? hands[s][k] : rest[next++];
+    }
+    return deck;
+}
+
+}  // namespace vexal::server::testing
