@@ -133,10 +133,10 @@ JudgeDecision judgePlay(std::span<const CardCode> selection, const LastPlay& las
         return {passVisible ? JudgeOutcome::Pass : JudgeOutcome::Nothing, kPlayNone};
     }
     PlayType type = kPlayNone;
-    if (choiceMode == kChoicePairs || choiceMode == kChoiceTriples) {
-        const RunMode mode = choiceMode == kChoicePairs ? RunMode::Pairs : RunMode::Triples;
+    if (choiceMode == kSequenceChoicePairs || choiceMode == kSequenceChoiceTriples) {
+        const RunMode mode = choiceMode == kSequenceChoicePairs ? RunMode::Pairs : RunMode::Triples;
         if (runCountFits(mode, selection.size()) && CheckSequence(mode, selection)) {
-            type = choiceMode == kChoicePairs ? kPlayPairRun : kPlayTripleRun;
+            type = choiceMode == kSequenceChoicePairs ? kPlayPairRun : kPlayTripleRun;
         }
     } else {
         type = ClassifyPlay(last.type, selection);

@@ -43,9 +43,9 @@ enum class JudgeOutcome {
 };
 
 // Choice mode from the SequenceChoice dialog: 0 none, 1 pairs chosen, 2 triples chosen.
-constexpr int kChoiceNone = 0;
-constexpr int kChoicePairs = 1;
-constexpr int kChoiceTriples = 2;
+constexpr int kSequenceChoiceNone = 0;
+constexpr int kSequenceChoicePairs = 1;
+constexpr int kSequenceChoiceTriples = 2;
 
 struct JudgeDecision {
     JudgeOutcome outcome = JudgeOutcome::Nothing;

@@ -95,13 +95,13 @@ TEST(JudgePlay, DecidesWhatPressingPlayDoes) {
          kPlayFiveTenKingHearts},
         {"9 9 10 10 J J", kPlayPairRun, "3 3 4 4 5 5 6 6", 0, JudgeOutcome::RuleViolation, kPlayPairRun},
         {"6 6 5 5 W W", 0, "", 0, JudgeOutcome::AwaitChoice, kPlayUndecided},
-        {"6 6 5 5 W W", 0, "", kChoicePairs, JudgeOutcome::Accepted, kPlayPairRun},
-        {"6 6 5 5 W W", 0, "", kChoiceTriples, JudgeOutcome::Accepted, kPlayTripleRun},
+        {"6 6 5 5 W W", 0, "", kSequenceChoicePairs, JudgeOutcome::Accepted, kPlayPairRun},
+        {"6 6 5 5 W W", 0, "", kSequenceChoiceTriples, JudgeOutcome::Accepted, kPlayTripleRun},
         // The raised cards may change while the dialog is open: the chosen reading must still hold.
-        {"3 5 9", 0, "", kChoicePairs, JudgeOutcome::RuleViolation, 0},
-        {"3 3 4 4", 0, "", kChoiceTriples, JudgeOutcome::RuleViolation, 0},
-        {"3 3 4 4", 0, "", kChoicePairs, JudgeOutcome::Accepted, kPlayPairRun},
-        {"5 W", 0, "", kChoicePairs, JudgeOutcome::RuleViolation, 0},
+        {"3 5 9", 0, "", kSequenceChoicePairs, JudgeOutcome::RuleViolation, 0},
+        {"3 3 4 4", 0, "", kSequenceChoiceTriples, JudgeOutcome::RuleViolation, 0},
+        {"3 3 4 4", 0, "", kSequenceChoicePairs, JudgeOutcome::Accepted, kPlayPairRun},
+        {"5 W", 0, "", kSequenceChoicePairs, JudgeOutcome::RuleViolation, 0},
     };
     for (const JudgeCase& c : cases) {
         const LastPlay last = c.lastType == 0 ? LastPlay{} : testing::lastPlay(c.lastType, c.last);

@@ -156,7 +156,7 @@ TEST(RulesProperty, EveryHintIsAPlayThatBeatsTheLastPlay) {
         ASSERT_TRUE(BeatsLastPlay(picked, type, last)) << context;
 
         // The same play through the client's decision, the frame and the server's check.
-        const JudgeDecision decision = judgePlay(picked, last, kChoiceNone, true);
+        const JudgeDecision decision = judgePlay(picked, last, kSequenceChoiceNone, true);
         ASSERT_EQ(decision.outcome, JudgeOutcome::Accepted) << context;
         const auto frame = buildPlayFrame(1, decision.type, arrangePlay(decision.type, picked));
         ASSERT_TRUE(frame.has_value()) << context;
