@@ -144,24 +144,26 @@ TEST(SendFrame, ChatFramesNeedPendingTextUnlessTheyAreForThePlugin) {
     EXPECT_EQ(armed, 0);
     EXPECT_FALSE(transport.sendRing.hasFrame());
 
-    CommandFrame plugin = makeFrame(Command::Chat, 1);
-    writeBe32(plugin, kChatMarkerByte, kPluginMarkerShort);
-    plugin[250] = 0x33;
-    transport.pendingChatText = "kept";
-    EXPECT_EQ(SendFrame(transport, plugin), SendResult::Queued);
-    EXPECT_EQ(transport.pendingChatText, "kept");
+    // Plug-in messages go out exactly as built and leave the pending text for the next chat frame.
+    for (uint32_t marker : {kPluginMarkerFull, kPluginMarkerShort}) {
+        CommandFrame plugin = makeFrame(Command::Chat, 1);
+        for (size_t i = 7; i < 260; ++i) plugin[i] = static_cast<uint8_t>(i);
+        writeBe32(plugin, kChatMarkerByte, marker);
+        const CommandFrame built = plugin;
+        transport.pendingChatText = "kept";
+        EXPECT_EQ(SendFrame(transport, plugin), SendResult::Queued);
+        EXPECT_EQ(transport.pendingChatText, "kept");
+        ASSERT_EQ(sendStep(transport, socket), SendStepResult::Written);
+        EXPECT_EQ(socket.writtenFrames().back(), built) << marker;
+    }
 
     EXPECT_EQ(SendFrame(transport, chat), SendResult::Queued);
     EXPECT_TRUE(transport.pendingChatText.empty());
-
-    sendStep(transport, socket);
-    sendStep(transport, socket);
-    const auto frames = socket.writtenFrames();
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(chatMarker(frames[0]), kPluginMarkerShort);
-    EXPECT_EQ(frames[0][250], 0x33);
-    EXPECT_EQ(readText(frames[1], 16, 215, TextReading::Mixed), "kept");
-    EXPECT_EQ(chatMarker(frames[1]), 0u);
+    ASSERT_EQ(sendStep(transport, socket), SendStepResult::Written);
+    const CommandFrame sentChat = socket.writtenFrames().back();
+    EXPECT_EQ(readText(sentChat, 16, 215, TextReading::Mixed), "kept");
+    EXPECT_EQ(chatMarker(sentChat), 0u);
+    EXPECT_EQ(armed, 3);
 }
 
 // The ring proper holds 127 frames: a 128th would make the positions equal and the ring look
