@@ -18,23 +18,23 @@ inline constexpr std::string_view kTurnTickFile = "music/tishi.wav";
 inline constexpr std::string_view kVoiceFolder = "pk/";
 
 enum class SoundEffect {
-  Deal,           // a round's deal
-  CardRaised,     // own card raised
-  CardLowered,    // own card lowered
-  PlayShown,      // any seat's play shown
-  OwnPlaySent,    // own play sent
-  PlayControl,    // a play-control button
-  RoundEnd,       // round end (first sound)
-  RoundEndSheet,  // round end (score sheet)
-  OneCardLeft,    // an opponent holds one card
-  Win,            // roar won
-  Lose,           // roar lost
-  Roar,           // a roar call
+    Deal,           // a round's deal
+    CardRaised,     // own card raised
+    CardLowered,    // own card lowered
+    PlayShown,      // any seat's play shown
+    OwnPlaySent,    // own play sent
+    PlayControl,    // a play-control button
+    RoundEnd,       // round end (first sound)
+    RoundEndSheet,  // round end (score sheet)
+    OneCardLeft,    // an opponent holds one card
+    Win,            // roar won
+    Lose,           // roar lost
+    Roar,           // a roar call
 };
 
 struct SoundEffectFile {
-  SoundEffect effect;
-  std::string_view file;
+    SoundEffect effect;
+    std::string_view file;
 };
 
 inline constexpr std::array<SoundEffectFile, 12> kSoundEffectFiles = {{
@@ -56,83 +56,87 @@ inline constexpr std::array<SoundEffectFile, 12> kSoundEffectFiles = {{
 inline constexpr int kBombSoundCount = 3;
 
 constexpr std::string_view soundEffectFile(SoundEffect effect) {
-  for (const auto& entry : kSoundEffectFiles) {
-    if (entry.effect == effect) return entry.file;
-  }
-  return {};
+    for (const auto& entry : kSoundEffectFiles) {
+        if (entry.effect == effect)
+            return entry.file;
+    }
+    return {};
 }
 
-inline std::string bombSoundFile(int n) { return "nvexal/bomb" + std::to_string(n) + ".wav"; }
+inline std::string bombSoundFile(int n) {
+    return "nvexal/bomb" + std::to_string(n) + ".wav";
+}
 
 // The voice file of a quick phrase: "v", the voice number (relative seat + 1), "0", the sex
 // code (the speaker's sex byte in decimal), "0", the list, the phrase number in two digits.
 inline std::string quickPhraseVoiceName(int relativeSeat, int sex, int list, int phrase) {
-  std::string number = std::to_string(phrase);
-  if (phrase >= 0 && phrase < 10) number = "0" + number;
-  return "v" + std::to_string(relativeSeat + 1) + "0" + std::to_string(sex) + "0" +
-         std::to_string(list) + number + ".wav";
+    std::string number = std::to_string(phrase);
+    if (phrase >= 0 && phrase < 10)
+        number = "0" + number;
+    return "v" + std::to_string(relativeSeat + 1) + "0" + std::to_string(sex) + "0" + std::to_string(list) +
+           number + ".wav";
 }
 
 class Sound {
- public:
-  static constexpr int kFullVolume = 3000;
-  static constexpr int kVoiceAttenuation = -800;  // hundredths of a decibel
+public:
+    static constexpr int kFullVolume = 3000;
+    static constexpr int kVoiceAttenuation = -800;  // hundredths of a decibel
 
-  // `programDir` is the program's own folder; the sound folders are its siblings.
-  explicit Sound(const std::string& programDir);
-  ~Sound();
-  Sound(const Sound&) = delete;
-  Sound& operator=(const Sound&) = delete;
+    // `programDir` is the program's own folder; the sound folders are its siblings.
+    explicit Sound(const std::string& programDir);
+    ~Sound();
+    Sound(const Sound&) = delete;
+    Sound& operator=(const Sound&) = delete;
 
-  bool musicOn() const { return m_musicOn; }
-  bool effectsOn() const { return m_effectsOn; }
-  bool deviceOn() const { return m_deviceOn; }
-  void setMusicOn(bool on) { m_musicOn = on; }
-  void setEffectsOn(bool on) { m_effectsOn = on; }
-  void setDeviceOn(bool on) { m_deviceOn = on; }
+    bool musicOn() const { return m_musicOn; }
+    bool effectsOn() const { return m_effectsOn; }
+    bool deviceOn() const { return m_deviceOn; }
+    void setMusicOn(bool on) { m_musicOn = on; }
+    void setEffectsOn(bool on) { m_effectsOn = on; }
+    void setDeviceOn(bool on) { m_deviceOn = on; }
 
-  const std::string& musicPath() const { return m_musicPath; }
-  const std::string& turnTickPath() const { return m_turnTickPath; }
-  const std::string& voiceDir() const { return m_voiceDir; }
-  // "<program folder>/../common/" + `file`.
-  std::string commonPath(std::string_view file) const;
+    const std::string& musicPath() const { return m_musicPath; }
+    const std::string& turnTickPath() const { return m_turnTickPath; }
+    const std::string& voiceDir() const { return m_voiceDir; }
+    // "<program folder>/../common/" + `file`.
+    std::string commonPath(std::string_view file) const;
 
-  // Opens the default device. On failure the device-and-voices switch is cleared and every later
-  // call does nothing: a table without sound still plays.
-  bool OpenSound();
-  void PlayEffect(const std::string& path, bool loop);
-  // 3000 is full volume, 0 is 30 dB down; anything outside 0..3000 is ignored.
-  void SetEffectVolume(int volume);
-  void StopEffect();
-  // Relative seats 0..3 have a voice each; a new voice for a seat cuts that seat's old one.
-  void PlayVoice(const std::string& path, int relativeSeat);
+    // Opens the default device. On failure the device-and-voices switch is cleared and every later
+    // call does nothing: a table without sound still plays.
+    bool OpenSound();
+    void PlayEffect(const std::string& path, bool loop);
+    // 3000 is full volume, 0 is 30 dB down; anything outside 0..3000 is ignored.
+    void SetEffectVolume(int volume);
+    void StopEffect();
+    // Relative seats 0..3 have a voice each; a new voice for a seat cuts that seat's old one.
+    void PlayVoice(const std::string& path, int relativeSeat);
 
-  // Stops the effect buffer and plays the tune looped at full volume. The tune shares the effect
-  // buffer, so the next effect ends it and it does not come back by itself.
-  void startBackgroundMusic();
-  // A table event's effect, once at full volume, when the effect-sounds switch is on.
-  void playTableEffect(SoundEffect effect);
-  void playBombEffect(int n);
-  // The turn tick and the quick-phrase voices follow the device-and-voices switch.
-  void playTurnTick();
-  void playQuickPhraseVoice(int relativeSeat, int sex, int list, int phrase);
+    // Stops the effect buffer and plays the tune looped at full volume. The tune shares the effect
+    // buffer, so the next effect ends it and it does not come back by itself.
+    void startBackgroundMusic();
+    // A table event's effect, once at full volume, when the effect-sounds switch is on.
+    void playTableEffect(SoundEffect effect);
+    void playBombEffect(int n);
+    // The turn tick and the quick-phrase voices follow the device-and-voices switch.
+    void playTurnTick();
+    void playQuickPhraseVoice(int relativeSeat, int sex, int list, int phrase);
 
-  const SoundDevice& device() const { return *m_device; }
+    const SoundDevice& device() const { return *m_device; }
 
- private:
-  // Logs a failure the first time it happens; the table goes on either way.
-  void reportOnce(const std::string& key, const std::string& detail);
+private:
+    // Logs a failure the first time it happens; the table goes on either way.
+    void reportOnce(const std::string& key, const std::string& detail);
 
-  std::unique_ptr<SoundDevice> m_device;
-  std::string m_commonDir;
-  std::string m_musicPath;
-  std::string m_turnTickPath;
-  std::string m_voiceDir;
-  bool m_musicOn = true;
-  bool m_effectsOn = true;
-  bool m_deviceOn = true;
-  bool m_opened = false;
-  std::set<std::string> m_reported;
+    std::unique_ptr<SoundDevice> m_device;
+    std::string m_commonDir;
+    std::string m_musicPath;
+    std::string m_turnTickPath;
+    std::string m_voiceDir;
+    bool m_musicOn = true;
+    bool m_effectsOn = true;
+    bool m_deviceOn = true;
+    bool m_opened = false;
+    std::set<std::string> m_reported;
 };
 
 }  // namespace vexal

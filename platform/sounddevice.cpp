@@ -9,80 +9,96 @@
 namespace vexal {
 
 int mixerVolume(int hundredthsDb) {
-  const double gain = std::pow(10.0, std::min(hundredthsDb, 0) / 2000.0);
-  return std::clamp(static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)), 0, MIX_MAX_VOLUME);
+    const double gain = std::pow(10.0, std::min(hundredthsDb, 0) / 2000.0);
+    return std::clamp(static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)), 0, MIX_MAX_VOLUME);
 }
 
-SoundDevice::~SoundDevice() { close(); }
+SoundDevice::~SoundDevice() {
+    close();
+}
 
 bool SoundDevice::open() {
-  if (m_open) return true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, MIX_DEFAULT_CHANNELS, 1024) != 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  Mix_AllocateChannels(1 + kVoiceCount);
-  Mix_Volume(-1, MIX_MAX_VOLUME);
-  m_open = true;
-  return true;
+    if (m_open)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, MIX_DEFAULT_CHANNELS, 1024) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_AllocateChannels(1 + kVoiceCount);
+    Mix_Volume(-1, MIX_MAX_VOLUME);
+    m_open = true;
+    return true;
 }
 
 void SoundDevice::close() {
-  if (!m_open) return;
-  release(kEffectChannel, m_effect);
-  for (int seat = 0; seat < kVoiceCount; ++seat) release(1 + seat, m_voices[seat]);
-  Mix_CloseAudio();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  m_open = false;
+    if (!m_open)
+        return;
+    release(kEffectChannel, m_effect);
+    for (int seat = 0; seat < kVoiceCount; ++seat) release(1 + seat, m_voices[seat]);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_open = false;
 }
 
 void SoundDevice::release(int channel, Buffer& buffer) {
-  if (!buffer.chunk) return;
-  Mix_HaltChannel(channel);  // the mixer must let go of the chunk before it is freed
-  Mix_FreeChunk(buffer.chunk);
-  buffer = {};
+    if (!buffer.chunk)
+        return;
+    Mix_HaltChannel(channel);  // the mixer must let go of the chunk before it is freed
+    Mix_FreeChunk(buffer.chunk);
+    buffer = {};
 }
 
 bool SoundDevice::playEffect(const std::string& path, bool loop) {
-  if (!m_open) return false;
-  release(kEffectChannel, m_effect);
-  Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-  if (!chunk) return false;
-  m_effect = {chunk, path};
-  return Mix_PlayChannel(kEffectChannel, chunk, loop ? -1 : 0) == kEffectChannel;
+    if (!m_open)
+        return false;
+    release(kEffectChannel, m_effect);
+    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    if (!chunk)
+        return false;
+    m_effect = {chunk, path};
+    return Mix_PlayChannel(kEffectChannel, chunk, loop ? -1 : 0) == kEffectChannel;
 }
 
 void SoundDevice::setEffectAttenuation(int hundredthsDb) {
-  if (m_open) Mix_Volume(kEffectChannel, mixerVolume(hundredthsDb));
+    if (m_open)
+        Mix_Volume(kEffectChannel, mixerVolume(hundredthsDb));
 }
 
 void SoundDevice::stopEffect() {
-  if (m_open) Mix_HaltChannel(kEffectChannel);
+    if (m_open)
+        Mix_HaltChannel(kEffectChannel);
 }
 
 bool SoundDevice::playVoice(int seat, const std::string& path, int hundredthsDb) {
-  if (!m_open || seat < 0 || seat >= kVoiceCount) return false;
-  const int channel = 1 + seat;
-  release(channel, m_voices[seat]);
-  Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-  if (!chunk) return false;
-  m_voices[seat] = {chunk, path};
-  Mix_Volume(channel, mixerVolume(hundredthsDb));
-  return Mix_PlayChannel(channel, chunk, 0) == channel;
+    if (!m_open || seat < 0 || seat >= kVoiceCount)
+        return false;
+    const int channel = 1 + seat;
+    release(channel, m_voices[seat]);
+    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    if (!chunk)
+        return false;
+    m_voices[seat] = {chunk, path};
+    Mix_Volume(channel, mixerVolume(hundredthsDb));
+    return Mix_PlayChannel(channel, chunk, 0) == channel;
 }
 
-bool SoundDevice::effectPlaying() const { return m_open && Mix_Playing(kEffectChannel) != 0; }
+bool SoundDevice::effectPlaying() const {
+    return m_open && Mix_Playing(kEffectChannel) != 0;
+}
 
 bool SoundDevice::voicePlaying(int seat) const {
-  return m_open && seat >= 0 && seat < kVoiceCount && Mix_Playing(1 + seat) != 0;
+    return m_open && seat >= 0 && seat < kVoiceCount && Mix_Playing(1 + seat) != 0;
 }
 
 const std::string& SoundDevice::voiceFile(int seat) const {
-  static const std::string none;
-  return seat >= 0 && seat < kVoiceCount ? m_voices[seat].path : none;
+    static const std::string none;
+    return seat >= 0 && seat < kVoiceCount ? m_voices[seat].path : none;
 }
 
-int SoundDevice::effectVolume() const { return m_open ? Mix_Volume(kEffectChannel, -1) : 0; }
+int SoundDevice::effectVolume() const {
+    return m_open ? Mix_Volume(kEffectChannel, -1) : 0;
+}
 
 }  // namespace vexal

@@ -9,47 +9,47 @@ struct Mix_Chunk;
 namespace vexal {
 
 class SoundDevice {
- public:
-  static constexpr int kEffectChannel = 0;
-  static constexpr int kVoiceCount = 4;  // channels 1..4, one per relative seat
+public:
+    static constexpr int kEffectChannel = 0;
+    static constexpr int kVoiceCount = 4;  // channels 1..4, one per relative seat
 
-  SoundDevice() = default;
-  ~SoundDevice();
-  SoundDevice(const SoundDevice&) = delete;
-  SoundDevice& operator=(const SoundDevice&) = delete;
+    SoundDevice() = default;
+    ~SoundDevice();
+    SoundDevice(const SoundDevice&) = delete;
+    SoundDevice& operator=(const SoundDevice&) = delete;
 
-  // Opens the default output. False (and the device stays closed) when there is none.
-  bool open();
-  void close();
-  bool isOpen() const { return m_open; }
+    // Opens the default output. False (and the device stays closed) when there is none.
+    bool open();
+    void close();
+    bool isOpen() const { return m_open; }
 
-  // Replaces whatever the effect buffer holds with the WAV file and plays it once or looped.
-  // False when the device is closed or the file cannot be read; the old effect is gone either way.
-  bool playEffect(const std::string& path, bool loop);
-  // Attenuation in hundredths of a decibel, 0 (full) down to -10000.
-  void setEffectAttenuation(int hundredthsDb);
-  // Stops the effect buffer; it keeps its sound and would start again from the beginning.
-  void stopEffect();
-  bool playVoice(int seat, const std::string& path, int hundredthsDb);
+    // Replaces whatever the effect buffer holds with the WAV file and plays it once or looped.
+    // False when the device is closed or the file cannot be read; the old effect is gone either way.
+    bool playEffect(const std::string& path, bool loop);
+    // Attenuation in hundredths of a decibel, 0 (full) down to -10000.
+    void setEffectAttenuation(int hundredthsDb);
+    // Stops the effect buffer; it keeps its sound and would start again from the beginning.
+    void stopEffect();
+    bool playVoice(int seat, const std::string& path, int hundredthsDb);
 
-  bool effectPlaying() const;
-  bool voicePlaying(int seat) const;
-  // The file in the effect buffer or a seat's voice buffer, empty when none.
-  const std::string& effectFile() const { return m_effect.path; }
-  const std::string& voiceFile(int seat) const;
-  // The channel volume in SDL's 0..128 scale.
-  int effectVolume() const;
+    bool effectPlaying() const;
+    bool voicePlaying(int seat) const;
+    // The file in the effect buffer or a seat's voice buffer, empty when none.
+    const std::string& effectFile() const { return m_effect.path; }
+    const std::string& voiceFile(int seat) const;
+    // The channel volume in SDL's 0..128 scale.
+    int effectVolume() const;
 
- private:
-  struct Buffer {
-    Mix_Chunk* chunk = nullptr;
-    std::string path;
-  };
-  void release(int channel, Buffer& buffer);
+private:
+    struct Buffer {
+        Mix_Chunk* chunk = nullptr;
+        std::string path;
+    };
+    void release(int channel, Buffer& buffer);
 
-  bool m_open = false;
-  Buffer m_effect;
-  std::array<Buffer, kVoiceCount> m_voices;
+    bool m_open = false;
+    Buffer m_effect;
+    std::array<Buffer, kVoiceCount> m_voices;
 };
 
 // SDL's channel volume (0..128) for an attenuation in hundredths of a decibel.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cmath>
 #include <cstdlib>
 
@@ -16,214 +15,254 @@ namespace {
 
 // A quiet sine, 16-bit mono PCM. Long enough that nothing here ends by itself while a test runs.
 QByteArray wav(double hz, double seconds = 20.0) {
-  const int rate = 8000;
-  const auto samples = static_cast<uint32_t>(rate * seconds);
-  QByteArray pcm;
-  pcm.reserve(static_cast<qsizetype>(samples * 2));
-  for (uint32_t i = 0; i < samples; ++i) {
-    const auto s = static_cast<int16_t>(800 * std::sin(2 * M_PI * hz * i / rate));
-    pcm.append(static_cast<char>(s & 0xFF));
-    pcm.append(static_cast<char>((s >> 8) & 0xFF));
-  }
-  auto u32 = [](uint32_t v) {
-    QByteArray b(4, 0);
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return b;
-  };
-  auto u16 = [](uint16_t v) {
-    QByteArray b(2, 0);
-    b[0] = static_cast<char>(v & 0xFF);
-    b[1] = static_cast<char>(v >> 8);
-    return b;
-  };
-  QByteArray out = "RIFF" + u32(36 + static_cast<uint32_t>(pcm.size())) + "WAVEfmt " + u32(16) +
-                   u16(1) + u16(1) + u32(rate) + u32(rate * 2) + u16(2) + u16(16) + "data" +
-                   u32(static_cast<uint32_t>(pcm.size()));
-  return out + pcm;
+    const int rate = 8000;
+    const auto samples = static_cast<uint32_t>(rate * seconds);
+    QByteArray pcm;
+    pcm.reserve(static_cast<qsizetype>(samples * 2));
+    for (uint32_t i = 0; i < samples; ++i) {
+        const auto s = static_cast<int16_t>(800 * std::sin(2 * M_PI * hz * i / rate));
+        pcm.append(static_cast<char>(s & 0xFF));
+        pcm.append(static_cast<char>((s >> 8) & 0xFF));
+    }
+    auto u32 = [](uint32_t v) {
+        QByteArray b(4, 0);
+        for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        return b;
+    };
+    auto u16 = [](uint16_t v) {
+        QByteArray b(2, 0);
+        b[0] = static_cast<char>(v & 0xFF);
+        b[1] = static_cast<char>(v >> 8);
+        return b;
+    };
+    QByteArray out = "RIFF" + u32(36 + static_cast<uint32_t>(pcm.size())) + "WAVEfmt " + u32(16) + u16(1) +
+                     u16(1) + u32(rate) + u32(rate * 2) + u16(2) + u16(16) + "data" +
+                     u32(static_cast<uint32_t>(pcm.size()));
+    return out + pcm;
 }
 
 // A program folder "bin" with the shared sound folders beside it.
 struct Install {
-  QTemporaryDir root;
-  std::string bin;
+    QTemporaryDir root;
+    std::string bin;
 
-  Install() {
-    QDir(root.path()).mkpath("bin");
-    bin = root.filePath("bin").toStdString();
-    double hz = 300;
-    write(kMusicFile, hz);
-    write(kTurnTickFile, hz += 50);
-    for (const auto& e : kSoundEffectFiles) write(e.file, hz += 50);
-    for (int n = 0; n < kBombSoundCount; ++n) write(bombSoundFile(n), hz += 50);
-  }
-  std::string write(std::string_view file, double hz) {
-    const QString path = root.filePath("common/" + QString::fromUtf8(file.data(), file.size()));
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(wav(hz));
-    return path.toStdString();
-  }
+    Install() {
+        QDir(root.path()).mkpath("bin");
+        bin = root.filePath("bin").toStdString();
+        double hz = 300;
+        write(kMusicFile, hz);
+        write(kTurnTickFile, hz += 50);
+        for (const auto& e : kSoundEffectFiles) write(e.file, hz += 50);
+        for (int n = 0; n < kBombSoundCount; ++n) write(bombSoundFile(n), hz += 50);
+    }
+    std::string write(std::string_view file, double hz) {
+        const QString path = root.filePath("common/" + QString::fromUtf8(file.data(), file.size()));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(wav(hz));
+        return path.toStdString();
+    }
 };
 
 struct Opened {
-  Install install;
-  Sound sound{install.bin};
-  Opened() { EXPECT_TRUE(sound.OpenSound()); }
+    Install install;
+    Sound sound{install.bin};
+    Opened() { EXPECT_TRUE(sound.OpenSound()); }
 };
 
 TEST(Sound, PathsAreSiblingsOfTheProgramFolder) {
-  Sound sound("/opt/vexal/bin");
-  EXPECT_EQ(sound.musicPath(), "/opt/vexal/bin/../common/music/majiang.wav");
-  EXPECT_EQ(sound.turnTickPath(), "/opt/vexal/bin/../common/music/tishi.wav");
-  EXPECT_EQ(sound.voiceDir(), "/opt/vexal/bin/../common/pk/");
-  EXPECT_EQ(sound.commonPath(soundEffectFile(SoundEffect::Roar)),
-            "/opt/vexal/bin/../common/nvexal/roar.wav");
-  EXPECT_EQ(bombSoundFile(2), "nvexal/bomb2.wav");
-  EXPECT_TRUE(sound.musicOn() && sound.effectsOn() && sound.deviceOn());
+    Sound sound("/opt/vexal/bin");
+    EXPECT_EQ(sound.musicPath(), "/opt/vexal/bin/../common/music/majiang.wav");
+    EXPECT_EQ(sound.turnTickPath(), "/opt/vexal/bin/../common/music/tishi.wav");
+    EXPECT_EQ(sound.voiceDir(), "/opt/vexal/bin/../common/pk/");
+    EXPECT_EQ(sound.commonPath(soundEffectFile(SoundEffect::Roar)),
+              "/opt/vexal/bin/../common/nvexal/roar.wav");
+    EXPECT_EQ(bombSoundFile(2), "nvexal/bomb2.wav");
+    EXPECT_TRUE(sound.musicOn() && sound.effectsOn() && sound.deviceOn());
 }
 
 TEST(Sound, QuickPhraseVoiceNames) {
-  struct Case {
-    int seat, sex, list, phrase;
-    const char* name;
-  };
-  for (const Case& c : {Case{2, 1, 1, 3, "v3010103.wav"}, Case{1, 0, 2, 10, "v2000210.wav"},
-                        Case{0, 1, 2, 9, "v1010209.wav"}, Case{3, 0, 1, 1, "v4000101.wav"}}) {
-    EXPECT_EQ(quickPhraseVoiceName(c.seat, c.sex, c.list, c.phrase), c.name);
-  }
+    struct Case {
+        int seat, sex, list, phrase;
+        const char* name;
+    };
+    for (const Case& c : {Case{2, 1, 1, 3, "v3010103.wav"}, Case{1, 0, 2, 10, "v2000210.wav"},
+                          Case{0, 1, 2, 9, "v1010209.wav"}, Case{3, 0, 1, 1, "v4000101.wav"}}) {
+        EXPECT_EQ(quickPhraseVoiceName(c.seat, c.sex, c.list, c.phrase), c.name);
+    }
 }
 
 TEST(Sound, VoicesOverlapAcrossSeatsAndReplaceWithinASeat) {
-  Opened o;
-  const std::string a = o.install.write("pk/a.wav", 400);
-  const std::string b = o.install.write("pk/b.wav", 500);
-  const std::string c = o.install.write("pk/c.wav", 600);
-  const SoundDevice& device = o.sound.device();
+    Opened o;
+    const std::string a = o.install.write("pk/a.wav", 400);
+    const std::string b = o.install.write("pk/b.wav", 500);
+    const std::string c = o.install.write("pk/c.wav", 600);
+    const SoundDevice& device = o.sound.device();
 
-  o.sound.PlayVoice(a, 1);
-  o.sound.PlayVoice(b, 2);
-  EXPECT_TRUE(device.voicePlaying(1));
-  EXPECT_TRUE(device.voicePlaying(2));
-  EXPECT_EQ(device.voiceFile(1), a);
-  EXPECT_EQ(device.voiceFile(2), b);
+    o.sound.PlayVoice(a, 1);
+    o.sound.PlayVoice(b, 2);
+    EXPECT_TRUE(device.voicePlaying(1));
+    EXPECT_TRUE(device.voicePlaying(2));
+    EXPECT_EQ(device.voiceFile(1), a);
+    EXPECT_EQ(device.voiceFile(2), b);
 
-  o.sound.PlayVoice(c, 1);
-  EXPECT_EQ(device.voiceFile(1), c);
-  EXPECT_TRUE(device.voicePlaying(1));
-  EXPECT_EQ(device.voiceFile(2), b);
-  EXPECT_TRUE(device.voicePlaying(2));
+    o.sound.PlayVoice(c, 1);
+    EXPECT_EQ(device.voiceFile(1), c);
+    EXPECT_TRUE(device.voicePlaying(1));
+    EXPECT_EQ(device.voiceFile(2), b);
+    EXPECT_TRUE(device.voicePlaying(2));
 
-  // Seats outside 0..3 play nothing and leave the voices alone.
-  for (int seat : {-1, 4, 9}) o.sound.PlayVoice(a, seat);
-  EXPECT_EQ(device.voiceFile(1), c);
-  EXPECT_FALSE(device.voicePlaying(0));
-  EXPECT_FALSE(device.voicePlaying(3));
+    // Seats outside 0..3 play nothing and leave the voices alone.
+    for (int seat : {-1, 4, 9}) o.sound.PlayVoice(a, seat);
+    EXPECT_EQ(device.voiceFile(1), c);
+    EXPECT_FALSE(device.voicePlaying(0));
+    EXPECT_FALSE(device.voicePlaying(3));
 }
 
 TEST(Sound, EffectReplacesTheBackgroundTuneForGood) {
-  Opened o;
-  const SoundDevice& device = o.sound.device();
-  o.sound.startBackgroundMusic();
-  EXPECT_EQ(device.effectFile(), o.sound.musicPath());
-  EXPECT_TRUE(device.effectPlaying());
+    Opened o;
+    const SoundDevice& device = o.sound.device();
+    o.sound.startBackgroundMusic();
+    EXPECT_EQ(device.effectFile(), o.sound.musicPath());
+    EXPECT_TRUE(device.effectPlaying());
 
-  o.sound.playTableEffect(SoundEffect::Deal);
-  EXPECT_EQ(device.effectFile(), o.sound.commonPath("pk/sys010.wav"));
-  EXPECT_TRUE(device.effectPlaying());
+    o.sound.playTableEffect(SoundEffect::Deal);
+    EXPECT_EQ(device.effectFile(), o.sound.commonPath("pk/sys010.wav"));
+    EXPECT_TRUE(device.effectPlaying());
 
-  o.sound.StopEffect();
-  EXPECT_FALSE(device.effectPlaying());
+    o.sound.StopEffect();
+    EXPECT_FALSE(device.effectPlaying());
 
-  // With the effect-sounds switch off a table effect leaves the tune playing.
-  o.sound.startBackgroundMusic();
-  o.sound.setEffectsOn(false);
-  o.sound.playTableEffect(SoundEffect::PlayShown);
-  o.sound.playBombEffect(1);
-  EXPECT_EQ(device.effectFile(), o.sound.musicPath());
-  EXPECT_TRUE(device.effectPlaying());
-  o.sound.setEffectsOn(true);
-  o.sound.playBombEffect(1);
-  EXPECT_EQ(device.effectFile(), o.sound.commonPath("nvexal/bomb1.wav"));
+    // With the effect-sounds switch off a table effect leaves the tune playing.
+    o.sound.startBackgroundMusic();
+    o.sound.setEffectsOn(false);
+    o.sound.playTableEffect(SoundEffect::PlayShown);
+    o.sound.playBombEffect(1);
+    EXPECT_EQ(device.effectFile(), o.sound.musicPath());
+    EXPECT_TRUE(device.effectPlaying());
+    o.sound.setEffectsOn(true);
+    o.sound.playBombEffect(1);
+    EXPECT_EQ(device.effectFile(), o.sound.commonPath("nvexal/bomb1.wav"));
 }
 
 TEST(Sound, EffectVolumeIgnoresValuesOutsideItsRange) {
-  Opened o;
-  const SoundDevice& device = o.sound.device();
-  o.sound.playTableEffect(SoundEffect::Win);
-  EXPECT_EQ(device.effectVolume(), 128);
-  struct Case {
-    int set;
-    int volume;  // on SDL's 0..128 scale afterwards
-  };
-  const Case cases[] = {{0, mixerVolume(-3000)}, {3001, mixerVolume(-3000)},
-                        {-1, mixerVolume(-3000)}, {2200, mixerVolume(-800)},
-                        {100000, mixerVolume(-800)}, {3000, 128}};
-  for (const Case& c : cases) {
-    o.sound.SetEffectVolume(c.set);
-    EXPECT_EQ(device.effectVolume(), c.volume) << c.set;
-  }
-  EXPECT_EQ(mixerVolume(0), 128);
-  EXPECT_EQ(mixerVolume(-800), 51);
-  EXPECT_EQ(mixerVolume(-3000), 4);
+    Opened o;
+    const SoundDevice& device = o.sound.device();
+    o.sound.playTableEffect(SoundEffect::Win);
+    EXPECT_EQ(device.effectVolume(), 128);
+    struct Case {
+        int set;
+        int volume;  // on SDL's 0..128 scale afterwards
+    };
+    const Case cases[] = {{0, mixerVolume(-3000)},   {3001, mixerVolume(-3000)},  {-1, mixerVolume(-3000)},
+                          {2200, mixerVolume(-800)}, {100000, mixerVolume(-800)}, {3000, 128}};
+    for (const Case& c : cases) {
+        o.sound.SetEffectVolume(c.set);
+        EXPECT_EQ(device.effectVolume(), c.volume) << c.set;
+    }
+    EXPECT_EQ(mixerVolume(0), 128);
+    EXPECT_EQ(mixerVolume(-800), 51);
+    EXPECT_EQ(mixerVolume(-3000), 4);
 }
 
 TEST(Sound, MissingFilesAreIgnored) {
-  Opened o;
-  const SoundDevice& device = o.sound.device();
-  o.sound.startBackgroundMusic();
-  const std::string missing = o.sound.commonPath("pk/none.wav");
-  o.sound.PlayEffect(missing, false);
-  EXPECT_FALSE(device.effectPlaying());
-  o.sound.PlayEffect(missing, false);  // reported once, ignored again
-  o.sound.PlayVoice(missing, 2);
-  EXPECT_FALSE(device.voicePlaying(2));
-  EXPECT_TRUE(o.sound.musicOn() && o.sound.effectsOn() && o.sound.deviceOn());
+    Opened o;
+    const SoundDevice& device = o.sound.device();
+    o.sound.startBackgroundMusic();
+    const std::string missing = o.sound.commonPath("pk/none.wav");
+    o.sound.PlayEffect(missing, false);
+    EXPECT_FALSE(device.effectPlaying());
+    o.sound.PlayEffect(missing, false);  // reported once, ignored again
+    o.sound.PlayVoice(missing, 2);
+    EXPECT_FALSE(device.voicePlaying(2));
+    EXPECT_TRUE(o.sound.musicOn() && o.sound.effectsOn() && o.sound.deviceOn());
 
-  o.sound.playTableEffect(SoundEffect::Roar);
-  EXPECT_TRUE(device.effectPlaying());
+    o.sound.playTableEffect(SoundEffect::Roar);
+    EXPECT_TRUE(device.effectPlaying());
 }
 
 TEST(Sound, DeviceSwitchGatesTickAndVoices) {
-  Opened o;
-  const SoundDevice& device = o.sound.device();
-  o.install.write("pk/" + quickPhraseVoiceName(1, 0, 2, 10), 700);
+    Opened o;
+    const SoundDevice& device = o.sound.device();
+    o.install.write("pk/" + quickPhraseVoiceName(1, 0, 2, 10), 700);
 
-  o.sound.setDeviceOn(false);
-  o.sound.playTurnTick();
-  o.sound.playQuickPhraseVoice(1, 0, 2, 10);
-  EXPECT_FALSE(device.effectPlaying());
-  EXPECT_FALSE(device.voicePlaying(1));
+    o.sound.setDeviceOn(false);
+    o.sound.playTurnTick();
+    o.sound.playQuickPhraseVoice(1, 0, 2, 10);
+    EXPECT_FALSE(device.effectPlaying());
+    EXPECT_FALSE(device.voicePlaying(1));
 
-  o.sound.setDeviceOn(true);
-  o.sound.playTurnTick();
-  o.sound.playQuickPhraseVoice(1, 0, 2, 10);
-  EXPECT_EQ(device.effectFile(), o.sound.turnTickPath());
-  EXPECT_EQ(device.voiceFile(1), o.sound.voiceDir() + "v2000210.wav");
-  EXPECT_TRUE(device.voicePlaying(1));
+    o.sound.setDeviceOn(true);
+    o.sound.playTurnTick();
+    o.sound.playQuickPhraseVoice(1, 0, 2, 10);
+    EXPECT_EQ(device.effectFile(), o.sound.turnTickPath());
+    EXPECT_EQ(device.voiceFile(1), o.sound.voiceDir() + "v2000210.wav");
+    EXPECT_TRUE(device.voicePlaying(1));
 }
 
 TEST(Sound, AFailedDeviceClearsTheSwitchAndSilencesEverything) {
-  Install install;
-  const char* driver = std::getenv("SDL_AUDIODRIVER");
-  const std::string saved = driver ? driver : "";
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  Sound sound(install.bin);
-  EXPECT_FALSE(sound.OpenSound());
-  if (saved.empty()) {
-    unsetenv("SDL_AUDIODRIVER");
-  } else {
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-  }
-  EXPECT_FALSE(sound.deviceOn());
-  EXPECT_TRUE(sound.musicOn());
-  sound.startBackgroundMusic();
-  sound.playTableEffect(SoundEffect::Deal);
-  sound.PlayVoice(sound.musicPath(), 0);
-  sound.SetEffectVolume(100);
-  EXPECT_FALSE(sound.device().effectPlaying());
-  EXPECT_FALSE(sound.device().voicePlaying(0));
-  EXPECT_TRUE(sound.device().effectFile().empty());
+    Install install;
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = driver ? driver : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    Sound sound(install.bin);
+    EXPECT_FALSE(sound.OpenSound());
+    if (saved.empty()) {
+        unsetenv("SDL_AUDIODRIVER");
+    } else {
+        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    }
+    EXPECT_FALSE(sound.deviceOn());
+    EXPECT_TRUE(sound.musicOn());
+    sound.startBackgroundMusic();
+    sound.playTableEffect(SoundEffect::Deal);
+    sound.PlayVoice(sound.musicPath(), 0);
+    sound.SetEffectVolume(100);
+    EXPECT_FALSE(sound.device().effectPlaying());
+    EXPECT_FALSE(sound.device().voicePlaying(0));
+    EXPECT_TRUE(sound.device().effectFile().empty());
+}
+
+}  // namespace
+}  // namespace vexal
+
+namespace vexal {
+namespace {
+
+// The build's own sound folders: every file the table names is there and plays.
+TEST(SoundAssets, EveryNamedSoundIsBuiltAndPlayable) {
+    const std::string bin = std::string(VEXAL_BINARY_DIR) + "/bin";
+    Sound sound(bin);
+    ASSERT_TRUE(sound.OpenSound());
+    std::vector<std::string> paths = {sound.musicPath(), sound.turnTickPath()};
+    for (const auto& e : kSoundEffectFiles) paths.push_back(sound.commonPath(e.file));
+    for (int n = 0; n < kBombSoundCount; ++n) paths.push_back(sound.commonPath(bombSoundFile(n)));
+
+    // One voice per phrase of the default chat.ini, per voice number and sex code.
+    QFile chat(QString::fromStdString(bin + "/chat.ini"));
+    ASSERT_TRUE(chat.open(QIODevice::ReadOnly));
+    int list = 0;
+    int phrases = 0;
+    for (const QByteArray& line : chat.readAll().split('\n')) {
+        if (line.startsWith("[Phrase")) list = line.at(7) - '0';
+        if (!line.startsWith("num=") || list == 0) continue;
+        const int num = line.mid(4).trimmed().toInt();
+        phrases += num;
+        for (int phrase = 1; phrase <= num; ++phrase) {
+            for (int seat = 0; seat < 4; ++seat) {
+                for (int sex : {0, 1}) {
+                    paths.push_back(sound.voiceDir() + quickPhraseVoiceName(seat, sex, list, phrase));
+                }
+            }
+        }
+    }
+    EXPECT_GE(phrases, 10);
+
+    for (const std::string& path : paths) {
+        sound.PlayVoice(path, 3);
+        EXPECT_EQ(sound.device().voiceFile(3), path) << "not playable: " << path;
+    }
 }
 
 }  // namespace
