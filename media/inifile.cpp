@@ -1,13 +1,12 @@
 #include "media/inifile.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <system_error>
 #include <vector>
-#include <filesystem>
 
 #include "net/cp936.h"
 
@@ -87,11 +86,18 @@ std::string_view withoutLineEnd(std::string_view line) {
     return line;
 }
 
+// C streams, because a file stream throws from inside its buffer on some read errors (a
+// directory, say) and nothing here may throw into window code.
 std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::string bytes;
+    char buffer[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return std::nullopt;
     return bytes;
 }
 
@@ -141,29 +147,31 @@ bool hasLineBreak(std::string_view text) {
 
 bool writeWhole(const std::string& path, const std::string& bytes) {
     namespace fs = std::filesystem;
-    std::random_device seed;
-    const fs::path target(path);
-    fs::path temp = target;
-    temp += ".tmp" + std::to_string(seed());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return false;
-        }
-    }
     std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
+    fs::path target(path);
+    // A link keeps pointing at the settings file; the file behind it is what gets replaced.
+    if (fs::is_symlink(target, ec)) {
+        target = fs::canonical(target, ec);
+        if (ec) return false;
+    }
+    fs::path temp = target;
+    temp += ".tmp" + std::to_string(std::random_device{}());
+    auto fail = [&temp] {
         std::error_code ignored;
         fs::remove(temp, ignored);
         return false;
+    };
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return fail();
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) return fail();
     }
+    const fs::file_status old = fs::status(target, ec);
+    if (!ec && fs::exists(old)) fs::permissions(temp, old.permissions(), ec);
+    fs::rename(temp, target, ec);
+    if (ec) return fail();
     return true;
 }
 

@@ -199,10 +199,27 @@ TEST_F(IniFileTest, RefusesWritesThatWouldBreakTheLayout) {
 }
 
 TEST_F(IniFileTest, FailedWriteReportsAndLeavesNothing) {
-    ini.setINIFileName((dir / "no-such-folder" / "x.ini").string());
-    EXPECT_FALSE(ini.WriteIniKey("s", "k", "v"));
-    EXPECT_EQ(ini.GetIniKey("s", "k"), "");
+    for (const fs::path& path : {dir / "no-such-folder" / "x.ini", dir}) {
+        SCOPED_TRACE(path.string());
+        ini.setINIFileName(path.string());
+        EXPECT_FALSE(ini.WriteIniKey("s", "k", "v"));
+        EXPECT_EQ(ini.GetIniKey("s", "k"), "");
+    }
     EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(IniFileTest, WritesKeepALinkAndTheFilesPermissions) {
+    const fs::path real = dir / "real.ini";
+    std::ofstream(real, std::ios::binary) << "[s]\r\nk=1\r\n";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path link = dir / "link.ini";
+    fs::create_symlink(real, link);
+    ini.setINIFileName(link.string());
+    EXPECT_TRUE(ini.WriteIniKey("s", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(classIniFile(real.string()).GetIniKey("s", "k"), "2");
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace
