@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "core/clock.h"
 #include "net/command.h"
@@ -62,12 +63,12 @@ public:
     // A lost connection while the lobby window exists and a round runs: clear the logged-in flag,
     // start TimerKeepAlive and start the reconnect.
     virtual void startReconnect() = 0;
-    // A lost connection without a lobby window: "没有找到Kestrel山庄！" in a message box, then
-    // the process ends.
+    // A lost connection without a lobby window: kLobbyMissingText in a message box, then the
+    // process ends.
     virtual void lobbyMissing() = 0;
-    // The watchdog gave up on a silent connection with the lobby window present: the message
-    // "已经与服务器断开连接，请重新入座！", minimise, restore the lobby, clear the ready flag and
-    // run the table reset.
+    // The watchdog gave up on a silent connection with the lobby window present: kSilentServerText
+    // alone in the first system message list, minimise, restore the lobby, clear the ready flag
+    // and run the table reset.
     virtual void connectionSilent() = 0;
     // Ends the process (watchdog expiry without a lobby window).
     virtual void endProcess() = 0;
@@ -107,6 +108,9 @@ constexpr int taskPeriod(Task task) {
     }
     return 0;
 }
+
+constexpr std::string_view kLobbyMissingText = "没有找到Kestrel山庄！";
+constexpr std::string_view kSilentServerText = "已经与服务器断开连接，请重新入座！";
 
 constexpr int kTickMilliseconds = 50;           // TimerBong
 constexpr int kKeepAliveMilliseconds = 5000;    // TimerKeepAlive
