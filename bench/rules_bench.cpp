@@ -28,7 +28,9 @@ std::vector<CardCode> shuffledDeck(std::mt19937& rng) {
     return cards;
 }
 
-int pick(std::mt19937& rng, int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
+int pick(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
 
 // A play of a random kind: singles to triples, runs of pairs and triples, 5-10-K and bombs, with
 // wild cards mixed in.

@@ -155,8 +155,8 @@ std::optional<CommandFrame> buildPlayFrame(uint8_t ownSeatBit, PlayType type,
     if (arranged.empty() || arranged.size() > static_cast<size_t>(kMaxRunCards)) {
         return std::nullopt;
     }
-    const auto wildCount = std::count_if(arranged.begin(), arranged.end(),
-                                         [](const ArrangedCard& a) { return isWild(a.code); });
+    const auto wildCount =
+        std::count_if(arranged.begin(), arranged.end(), [](const ArrangedCard& a) { return isWild(a.code); });
     if (wildCount > kMaxWildCards) {
         return std::nullopt;
     }

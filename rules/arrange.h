@@ -79,7 +79,7 @@ struct PlayFrame {
     bool pass = false;
     PlayType type = kPlayNone;
     int wildCount = 0;
-    std::vector<uint8_t> cardIds;       // arranged order
+    std::vector<uint8_t> cardIds;                // arranged order
     std::array<int, kMaxWildCards> wildRanks{};  // first wildCount are meaningful
 };
 
@@ -102,7 +102,7 @@ struct PlayCheck {
     PlayVerdict verdict = PlayVerdict::NotAPlay;
     PlayType type = kPlayNone;
     std::vector<ArrangedCard> arranged;  // the play as the server relays it (Accepted only)
-    LastPlay next;                        // the play to beat after it (Accepted plays only)
+    LastPlay next;                       // the play to beat after it (Accepted plays only)
 };
 
 // The server's check of a received command 7 against the seat's hand and the play to beat. A pass

@@ -33,10 +33,18 @@ constexpr CardCode makeCard(int rank, int suitBit, int id) {
                                  static_cast<uint32_t>(suitBit & 0xFF));
 }
 
-constexpr int cardRank(CardCode c) { return (static_cast<uint32_t>(c) >> 8) & 0xFF; }
-constexpr int suitBit(CardCode c) { return static_cast<uint32_t>(c) & 0x0F; }
-constexpr int lowByte(CardCode c) { return static_cast<uint32_t>(c) & 0xFF; }
-constexpr uint8_t cardId(CardCode c) { return static_cast<uint8_t>(static_cast<uint32_t>(c) >> 24); }
+constexpr int cardRank(CardCode c) {
+    return (static_cast<uint32_t>(c) >> 8) & 0xFF;
+}
+constexpr int suitBit(CardCode c) {
+    return static_cast<uint32_t>(c) & 0x0F;
+}
+constexpr int lowByte(CardCode c) {
+    return static_cast<uint32_t>(c) & 0xFF;
+}
+constexpr uint8_t cardId(CardCode c) {
+    return static_cast<uint8_t>(static_cast<uint32_t>(c) >> 24);
+}
 
 // Position of the highest set bit of a suit or seat bit (1→0, 2→1, 4→2, 8→3); 0 gives 0.
 constexpr int bitIndex(int bit) {
@@ -47,13 +55,23 @@ constexpr int bitIndex(int bit) {
     return index;
 }
 
-constexpr int suitIndex(CardCode c) { return bitIndex(suitBit(c)); }
-constexpr bool isWildRank(int rank) { return rank > kRankTwo && rank < 18; }
-constexpr bool isWild(CardCode c) { return isWildRank(cardRank(c)); }
-constexpr int pictureIndex(CardCode c) { return suitIndex(c) * 16 + cardRank(c); }
+constexpr int suitIndex(CardCode c) {
+    return bitIndex(suitBit(c));
+}
+constexpr bool isWildRank(int rank) {
+    return rank > kRankTwo && rank < 18;
+}
+constexpr bool isWild(CardCode c) {
+    return isWildRank(cardRank(c));
+}
+constexpr int pictureIndex(CardCode c) {
+    return suitIndex(c) * 16 + cardRank(c);
+}
 
 // Relative seat of a server seat (0..3) as seen from the own server seat: 0 own, 1 next, 2 opposite.
-constexpr int relativeSeat(int seat, int ownSeat) { return (seat - ownSeat) & 3; }
+constexpr int relativeSeat(int seat, int ownSeat) {
+    return (seat - ownSeat) & 3;
+}
 
 // The test SetCardPicture applies before drawing: false for a corrupt code (a rank below 3 outside
 // the jokers' row, or a picture index above 63), which the client answers by leaving the table.

@@ -83,7 +83,9 @@ PlayType undecided(PlayType lastType, std::span<const CardCode> cards) {
 }
 
 // A wild key card never wins; a real one beats a higher rank, or any wild key card.
-bool keyBeats(int mine, int theirs) { return mine <= kRankTwo && (mine > theirs || theirs > kRankTwo); }
+bool keyBeats(int mine, int theirs) {
+    return mine <= kRankTwo && (mine > theirs || theirs > kRankTwo);
+}
 
 }  // namespace
 

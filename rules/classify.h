@@ -27,11 +27,21 @@ constexpr PlayType kPlayFiveTenKingSpades = 10;
 constexpr PlayType kPlayBombOf4 = 11;
 constexpr PlayType kPlayBombOf12 = 19;
 
-constexpr PlayType bombType(int cards) { return cards + 7; }
-constexpr int bombSize(PlayType type) { return type - 7; }
-constexpr bool isBombType(PlayType t) { return t >= kPlayBombOf4 && t <= kPlayBombOf12; }
-constexpr bool isFiveTenKingType(PlayType t) { return t >= kPlayFiveTenKingMixed && t <= kPlayFiveTenKingSpades; }
-constexpr bool isRunType(PlayType t) { return t == kPlayPairRun || t == kPlayTripleRun; }
+constexpr PlayType bombType(int cards) {
+    return cards + 7;
+}
+constexpr int bombSize(PlayType type) {
+    return type - 7;
+}
+constexpr bool isBombType(PlayType t) {
+    return t >= kPlayBombOf4 && t <= kPlayBombOf12;
+}
+constexpr bool isFiveTenKingType(PlayType t) {
+    return t >= kPlayFiveTenKingMixed && t <= kPlayFiveTenKingSpades;
+}
+constexpr bool isRunType(PlayType t) {
+    return t == kPlayPairRun || t == kPlayTripleRun;
+}
 
 constexpr int kMaxRunCards = 24;
 

@@ -129,13 +129,25 @@ void expectOnly(const CommandFrame& frame, const std::vector<std::pair<size_t, i
 }
 
 TEST(PlayFrame, BytesOfPlaysAndPass) {
-    expectOnly(playFrame("W", kPlaySingle), {{3, 7}, {6, 4}, {15, 2}, {17, 1}, {18, 1}, {19, 1}, {20, 40}, {45, 2}});
+    expectOnly(playFrame("W", kPlaySingle),
+               {{3, 7}, {6, 4}, {15, 2}, {17, 1}, {18, 1}, {19, 1}, {20, 40}, {45, 2}});
     // Wild card and 9 (ids 40 and 41): the 9 first, the wild card standing for 9.
-    expectOnly(playFrame("W 9", kPlayPair), {{3, 7}, {6, 4}, {15, 2}, {17, 2}, {18, 2}, {19, 1}, {20, 41}, {21, 40},
-                                             {45, 9}});
-    expectOnly(playFrame("W W BJ BJ", kPlayBombOf4, 8),
-               {{3, 7}, {6, 8}, {15, 2}, {17, 4}, {18, 11}, {19, 4}, {20, 42}, {21, 43}, {22, 40}, {23, 41},
-                {45, 2}, {49, 2}, {53, 2}, {57, 2}});
+    expectOnly(playFrame("W 9", kPlayPair),
+               {{3, 7}, {6, 4}, {15, 2}, {17, 2}, {18, 2}, {19, 1}, {20, 41}, {21, 40}, {45, 9}});
+    expectOnly(playFrame("W W BJ BJ", kPlayBombOf4, 8), {{3, 7},
+                                                         {6, 8},
+                                                         {15, 2},
+                                                         {17, 4},
+                                                         {18, 11},
+                                                         {19, 4},
+                                                         {20, 42},
+                                                         {21, 43},
+                                                         {22, 40},
+                                                         {23, 41},
+                                                         {45, 2},
+                                                         {49, 2},
+                                                         {53, 2},
+                                                         {57, 2}});
     expectOnly(playFrame("Ks 10s 5s", kPlayFiveTenKingSpades),
                {{3, 7}, {6, 4}, {15, 2}, {17, 3}, {18, 10}, {20, 40}, {21, 41}, {22, 42}});
     expectOnly(buildPassFrame(2), {{3, 7}, {6, 2}, {15, 1}});
@@ -193,7 +205,7 @@ TEST(CheckReceivedPlay, TrustsNothingInTheFrame) {
         return *decodePlayFrame(*buildPlayFrame(1, type, arrangePlay(type, sel)));
     };
     const PlayFrame runPlay = frameOf({0, 1, 2, 3, 6, 7}, kPlayPairRun);  // 3 3 4 4 W BJ
-    const PlayFrame pairPlay = frameOf({4, 6}, kPlayPair);               // 9 W
+    const PlayFrame pairPlay = frameOf({4, 6}, kPlayPair);                // 9 W
     auto id = [](PlayFrame& p) { (void)p; };
 
     struct Case {
@@ -207,7 +219,11 @@ TEST(CheckReceivedPlay, TrustsNothingInTheFrame) {
     const Case cases[] = {
         {"run while leading", runPlay, 0, "", id, PlayVerdict::Accepted},
         {"run as triples while leading", runPlay, 0, "",
-         [](PlayFrame& p) { p.type = kPlayTripleRun; p.wildRanks = {4, 3, 0, 0}; }, PlayVerdict::Accepted},
+         [](PlayFrame& p) {
+             p.type = kPlayTripleRun;
+             p.wildRanks = {4, 3, 0, 0};
+         },
+         PlayVerdict::Accepted},
         {"triples with the pairs' wild ranks", runPlay, 0, "", [](PlayFrame& p) { p.type = kPlayTripleRun; },
          PlayVerdict::WildRanksMismatch},
         {"run after a run of pairs", runPlay, kPlayPairRun, "3 3 4 4 W W", id, PlayVerdict::DoesNotBeat},
@@ -219,17 +235,33 @@ TEST(CheckReceivedPlay, TrustsNothingInTheFrame) {
          PlayVerdict::TypeMismatch},
         {"card not held", pairPlay, kPlayPair, "8 8", [](PlayFrame& p) { p.cardIds[0] = 99; },
          PlayVerdict::CardNotHeld},
-        {"card named twice", pairPlay, 0, "", [](PlayFrame& p) { p.cardIds = {4, 4}; p.wildCount = 0; },
+        {"card named twice", pairPlay, 0, "",
+         [](PlayFrame& p) {
+             p.cardIds = {4, 4};
+             p.wildCount = 0;
+         },
          PlayVerdict::CardNotHeld},
         {"wild count hidden", pairPlay, kPlayPair, "8 8", [](PlayFrame& p) { p.wildCount = 0; },
          PlayVerdict::WildCountMismatch},
         {"wild rank changed", pairPlay, kPlayPair, "8 8", [](PlayFrame& p) { p.wildRanks[0] = 14; },
          PlayVerdict::WildRanksMismatch},
-        {"no play", pairPlay, 0, "", [](PlayFrame& p) { p.cardIds = {0, 4}; p.wildCount = 0; },
+        {"no play", pairPlay, 0, "",
+         [](PlayFrame& p) {
+             p.cardIds = {0, 4};
+             p.wildCount = 0;
+         },
          PlayVerdict::NotAPlay},
-        {"pass while following", pairPlay, kPlayPair, "8 8", [](PlayFrame& p) { p = PlayFrame{}; p.pass = true; },
+        {"pass while following", pairPlay, kPlayPair, "8 8",
+         [](PlayFrame& p) {
+             p = PlayFrame{};
+             p.pass = true;
+         },
          PlayVerdict::Accepted},
-        {"pass while leading", pairPlay, 0, "", [](PlayFrame& p) { p = PlayFrame{}; p.pass = true; },
+        {"pass while leading", pairPlay, 0, "",
+         [](PlayFrame& p) {
+             p = PlayFrame{};
+             p.pass = true;
+         },
          PlayVerdict::PassWhileLeading},
     };
     for (const Case& c : cases) {

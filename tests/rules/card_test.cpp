@@ -21,9 +21,8 @@ TEST(Card, DerivedValuesAndPictures) {
         {1, 14, 0, 0, 14, 0, 14, 14, 301, false},    // A of diamonds
         {2, 15, 0, 7, 15, 1, 31, 31, 315, false},    // 2 of clubs
         {4, 12, 9, 127, 12, 2, 44, 44, 338, false},  // Q of hearts; byte 2 is never read
-        {8, 3, 0, 5, 3, 3, 51, 51, 342, false},
-        {1, 17, 0, 107, 17, 0, 17, 17, 354, true},  // big joker
-        {0, 16, 0, 106, 16, 0, 16, 16, 353, true},  // small joker
+        {8, 3, 0, 5, 3, 3, 51, 51, 342, false},     {1, 17, 0, 107, 17, 0, 17, 17, 354, true},  // big joker
+        {0, 16, 0, 106, 16, 0, 16, 16, 353, true},                                              // small joker
         {0x91, 17, 0, 3, 17, 0, 17, 17, 354, true},  // a received wild card: high nibble ignored
     };
     const CardPictureTable large = CardPictureTable::forScale(1.0);
@@ -72,9 +71,8 @@ TEST(Card, SetCardPictureRejectsCorruptCodes) {
         bool valid;
     };
     const Case cases[] = {
-        {3, true},   {15, true},  {16, true},  {17, true},  {18, true},  {63, true},
-        {2, false},  {0, false},  {32, false}, {34, false}, {48, false},
-        {49, false},  // big joker with the hearts bit
+        {3, true},   {15, true},  {16, true},   {17, true},  {18, true},  {63, true}, {2, false},
+        {0, false},  {32, false}, {34, false},  {48, false}, {49, false},  // big joker with the hearts bit
         {64, false}, {-1, false}, {200, false},
     };
     for (const Case& c : cases) {

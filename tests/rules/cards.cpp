@@ -106,8 +106,8 @@ std::string describe(CardCode card) {
     if (r == kRankBigJoker) {
         return "BJ";
     }
-    static const char* const kNames[] = {"", "", "", "3", "4", "5", "6", "7", "8",
-                                         "9", "10", "J", "Q", "K", "A", "2"};
+    static const char* const kNames[] = {"",  "",  "",   "3", "4", "5", "6", "7",
+                                         "8", "9", "10", "J", "Q", "K", "A", "2"};
     std::string text = r >= 0 && r <= 15 ? kNames[r] : "?" + std::to_string(r);
     switch (suitBit(card)) {
         case kSuitDiamonds:

@@ -58,7 +58,7 @@ TEST(ClassifyPlay, TypesOfSelections) {
         {"3 3 5 5", 0, kPlayNone},
         {"3 3 5 5 W W", 0, kPlayPairRun},
         {"3 3 4 W", 0, kPlayPairRun},
-        {"2s 2h 3 3", 0, kPlayNone},     // a "2" never runs
+        {"2s 2h 3 3", 0, kPlayNone},  // a "2" never runs
         {"A A 2 2 W W", 4, kPlayNone},
         {"Q Q K K A A", 0, kPlayPairRun},
         {"3 3 6 6 W W W W", 0, kPlayPairRun},  // four wild cards bridge two missing ranks
@@ -93,7 +93,7 @@ TEST(ClassifyPlay, TypesOfSelections) {
         {"3 3 4 4 5 5 6 6 7 7 8 8 9 9 10 10 J J Q Q K K A A", 0, kPlayPairRun},
         {"3 3 3 4 4 4 5 5 5 6 6 6 7 7 7 8 8 8 9 9 9 10 10 10", 0, kPlayTripleRun},
         {"3 3 3 4 4 4 5 5 5 6 6 6 7 7 7 8 8 8 9 9 9 10 10 10 J J J", 0, kPlayNone},  // 27 cards
-        {"3 3 4 4 5 5 6 6 7 7 8 8 9", 0, kPlayNone},                                  // 13 cards
+        {"3 3 4 4 5 5 6 6 7 7 8 8 9", 0, kPlayNone},                                 // 13 cards
     };
     for (const ClassifyCase& c : cases) {
         EXPECT_EQ(ClassifyPlay(c.lastType, selection(c.cards)), c.expected)
@@ -109,12 +109,12 @@ TEST(CheckSequence, WildCardBudget) {
         bool expected;
     };
     const Case cases[] = {
-        {"3 3 W W", RunMode::Pairs, true},       // the leftover pair extends the run
-        {"3 3 W", RunMode::Pairs, false},        // one wild card cannot make a whole pair
+        {"3 3 W W", RunMode::Pairs, true},  // the leftover pair extends the run
+        {"3 3 W", RunMode::Pairs, false},   // one wild card cannot make a whole pair
         {"3 3 3 W W W", RunMode::Triples, true},
         {"3 3 3 W W", RunMode::Triples, false},
         {"3 3 3 W W W W", RunMode::Triples, false},
-        {"W W W W", RunMode::Pairs, false},      // no real card
+        {"W W W W", RunMode::Pairs, false},  // no real card
         {"4 4 7 7 W W W W", RunMode::Pairs, true},
         {"4 4 5 7 7 W W W", RunMode::Pairs, true},
         {"4 4 4 6 6 6 W W", RunMode::Triples, false},
@@ -180,7 +180,7 @@ TEST(BeatsLastPlay, ComparesWithThePlayOnTheTable) {
         {"Q Q K K A A", kPlayPairRun, "Q Q K K A A", false},
         {"9 9 10 10 J J", kPlayPairRun, "3 3 4 4 5 5 6 6", false},  // 6 cards after 8
         {"3 3 4 4 5 5 6 6", kPlayPairRun, "9 9 10 10 J J", false},
-        {"4 4 5 5 W W", kPlayPairRun, "3 3 4 4 5 5", false},       // the wild top does not count
+        {"4 4 5 5 W W", kPlayPairRun, "3 3 4 4 5 5", false},  // the wild top does not count
         {"5 5 6 6 W W", kPlayPairRun, "3 3 4 4 5 5", true},
         {"6 6 6 7 7 7", kPlayTripleRun, "3 3 3 4 4 4", true},
         {"6 6 6 7 7 7", kPlayPairRun, "3 3 4 4 5 5", false},

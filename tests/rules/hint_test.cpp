@@ -44,15 +44,16 @@ TEST(Hint, ProposesTheCheapestPlayThatBeats) {
          "SJ SJ 8c 8d 7c 7d"},
         {"5-10-K of the next suit up", "Ks 10s 5s Kh 10h 5h Kc 10c 5c", kPlayFiveTenKingDiamonds, "Kd 10d 5d",
          "Kc 10c 5c"},
-        {"5-10-K skips suits it lacks", "Ks 10s 5s Kh 10h 5h Kc 10c 5d", kPlayFiveTenKingDiamonds, "Kd 10d 5d",
-         "Kh 10h 5h"},
+        {"5-10-K skips suits it lacks", "Ks 10s 5s Kh 10h 5h Kc 10c 5d", kPlayFiveTenKingDiamonds,
+         "Kd 10d 5d", "Kh 10h 5h"},
         {"mixed 5-10-K over a single", "Kh 10c 5s 3", kPlaySingle, "2", "Kh 10c 5s"},
         {"same-size bomb", "J J J J J 3", 12, "9 9 9 9 9", "Js Jh Jc Jd Jd"},
         {"bigger bomb", "4 4 4 4 4 4 3", 12, "9 9 9 9 9", "4s 4h 4c 4c 4d 4d"},
         {"a bomb of wild cards is beaten by any rank", "3 3 3 3 8", kPlayBombOf4, "W W BJ BJ", "3s 3h 3c 3d"},
         {"bomb with a wild card", "8 8 8 W 3", kPlayBombOf4, "7 7 7 7", "SJ 8h 8c 8d"},
         {"nothing beats: pass", "3 4 5 6", kPlaySingle, "2", ""},
-        {"nothing beats a 12-card bomb", "2 2 2 2 2 2 2 W W W", kPlayBombOf12, "3 3 3 3 3 3 3 3 W W W BJ", ""},
+        {"nothing beats a 12-card bomb", "2 2 2 2 2 2 2 W W W", kPlayBombOf12, "3 3 3 3 3 3 3 3 W W W BJ",
+         ""},
     };
     for (const HintCase& c : cases) {
         const Hand hand = testing::hand(c.hand);

@@ -38,7 +38,9 @@ std::vector<CardCode> randomHand(std::mt19937& rng) {
     return cards;
 }
 
-int pick(std::mt19937& rng, int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
+int pick(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
 
 // A random legal play of every kind, built from its own deck so it can use any card.
 std::vector<CardCode> randomPlay(std::mt19937& rng) {
@@ -151,7 +153,8 @@ TEST(RulesProperty, EveryHintIsAPlayThatBeatsTheLastPlay) {
         }
         sortSelection(picked);
         const PlayType type = ClassifyPlay(last.type, picked);
-        const std::string context = describe(picked) + " against " + lastText(last) + " from " + describe(hand);
+        const std::string context =
+            describe(picked) + " against " + lastText(last) + " from " + describe(hand);
         ASSERT_GT(type, 0) << context;
         ASSERT_TRUE(BeatsLastPlay(picked, type, last)) << context;
 
