@@ -1,3 +1,3 @@
 if(TARGET vexal_client)
-  target_sources(vexal_client PRIVATE sound.cpp)
+  target_sources(vexal_client PRIVATE sound.cpp vosset.cpp)
 endif()

@@ -4,10 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
+#include "media/vosset.h"
 #include "platform/sounddevice.h"
 
 namespace vexal {
@@ -245,8 +249,10 @@ TEST(SoundAssets, EveryNamedSoundIsBuiltAndPlayable) {
     int list = 0;
     int phrases = 0;
     for (const QByteArray& line : chat.readAll().split('\n')) {
-        if (line.startsWith("[Phrase")) list = line.at(7) - '0';
-        if (!line.startsWith("num=") || list == 0) continue;
+        if (line.startsWith("[Phrase"))
+            list = line.at(7) - '0';
+        if (!line.startsWith("num=") || list == 0)
+            continue;
         const int num = line.mid(4).trimmed().toInt();
         phrases += num;
         for (int phrase = 1; phrase <= num; ++phrase) {
@@ -263,6 +269,126 @@ TEST(SoundAssets, EveryNamedSoundIsBuiltAndPlayable) {
         sound.PlayVoice(path, 3);
         EXPECT_EQ(sound.device().voiceFile(3), path) << "not playable: " << path;
     }
+}
+
+}  // namespace
+}  // namespace vexal
+
+namespace vexal {
+namespace {
+
+// The settings window on a real sound object, with pictures recorded instead of loaded.
+struct Settings {
+    Opened o;
+    int swaps = 0;
+    bool video = false;
+    bool fullSize = true;
+    std::unique_ptr<VosSet> window;
+
+    explicit Settings(bool fullSizeTable = true) : fullSize(fullSizeTable) {
+        VosSetHooks hooks{fullSize, [this] { ++swaps; }, [this] { return video; }};
+        window = std::make_unique<VosSet>(o.sound, hooks, nullptr, [](int number, QLabel* image) {
+            image->setProperty("picture", number);
+            return true;
+        });
+        window->show();
+    }
+    void click(QLabel* label) { QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(1, 1)); }
+    void clickOption(int option) { click(window->checkPicture(option)); }
+};
+
+TEST(VosSet, ClickSwitchesAtOnceAndCancelSwitchesBack) {
+    for (int option : {VosSet::Music, VosSet::Effects, VosSet::DeviceAndVoices, VosSet::TableBackground}) {
+        Settings s;
+        ASSERT_TRUE(s.window->optionOn(option));
+        EXPECT_EQ(s.window->checkPicture(option)->property("picture").toInt(), VosSet::kCheckOnPicture);
+
+        s.clickOption(option);
+        EXPECT_FALSE(s.window->optionOn(option)) << option;
+        EXPECT_TRUE(s.window->marked(option));
+        EXPECT_EQ(s.window->checkPicture(option)->property("picture").toInt(), VosSet::kCheckOffPicture);
+        EXPECT_EQ(s.swaps, option == VosSet::TableBackground ? 1 : 0);
+
+        s.click(s.window->cancelButton());
+        EXPECT_FALSE(s.window->isVisible());
+        EXPECT_TRUE(s.window->optionOn(option)) << option;
+        EXPECT_FALSE(s.window->marked(option));
+        EXPECT_EQ(s.window->checkPictureNumber(option), VosSet::kCheckOnPicture);
+        EXPECT_EQ(s.swaps, option == VosSet::TableBackground ? 2 : 0);
+    }
+}
+
+TEST(VosSet, CancelAfterTwoClicksKeepsWhatTheWindowOpenedWith) {
+    Settings s;
+    s.clickOption(VosSet::Effects);
+    s.clickOption(VosSet::Effects);
+    s.clickOption(VosSet::TableBackground);
+    s.clickOption(VosSet::TableBackground);
+    s.click(s.window->cancelButton());
+    EXPECT_TRUE(s.o.sound.effectsOn());
+    EXPECT_TRUE(s.window->optionOn(VosSet::TableBackground));
+    EXPECT_EQ(s.swaps, 2);
+}
+
+TEST(VosSet, OkKeepsChangesAndForgetsTheMarks) {
+    Settings s;
+    s.clickOption(VosSet::Effects);
+    s.clickOption(VosSet::DeviceAndVoices);
+    s.click(s.window->okButton());
+    EXPECT_FALSE(s.window->isVisible());
+    EXPECT_FALSE(s.o.sound.effectsOn());
+    EXPECT_FALSE(s.o.sound.deviceOn());
+
+    s.window->show();
+    s.click(s.window->cancelButton());
+    EXPECT_FALSE(s.o.sound.effectsOn());
+    EXPECT_FALSE(s.o.sound.deviceOn());
+}
+
+TEST(VosSet, MusicOptionStopsAndRestartsTheTune) {
+    Settings s;
+    const SoundDevice& device = s.o.sound.device();
+    s.o.sound.startBackgroundMusic();
+    s.clickOption(VosSet::Music);
+    EXPECT_FALSE(device.effectPlaying());
+    EXPECT_FALSE(s.o.sound.musicOn());
+
+    s.click(s.window->cancelButton());
+    EXPECT_TRUE(s.o.sound.musicOn());
+    EXPECT_TRUE(device.effectPlaying());
+    EXPECT_EQ(device.effectFile(), s.o.sound.musicPath());
+}
+
+TEST(VosSet, VideoPictureOnlyShowsTheVideoSwitch) {
+    Settings s;
+    EXPECT_EQ(s.window->checkPictureNumber(VosSet::Video), VosSet::kCheckOffPicture);
+    s.video = true;
+    s.window->hide();
+    s.window->show();
+    EXPECT_EQ(s.window->checkPictureNumber(VosSet::Video), VosSet::kCheckOnPicture);
+
+    s.clickOption(VosSet::Video);
+    EXPECT_TRUE(s.window->optionOn(VosSet::Video));
+    EXPECT_FALSE(s.window->marked(VosSet::Video));
+    s.click(s.window->cancelButton());
+    EXPECT_TRUE(s.video);
+    EXPECT_EQ(s.window->checkPictureNumber(VosSet::Video), VosSet::kCheckOnPicture);
+}
+
+TEST(VosSet, SmallTableHasNoBackgroundOption) {
+    Settings s(false);
+    EXPECT_FALSE(s.window->checkPicture(VosSet::TableBackground)->isVisible());
+    s.window->toggleOption(VosSet::TableBackground);
+    EXPECT_EQ(s.swaps, 0);
+    EXPECT_FALSE(s.window->marked(VosSet::TableBackground));
+}
+
+TEST(VosSet, WindowCaptionPicturesAndTranslucency) {
+    Settings s;
+    EXPECT_EQ(s.window->windowTitle(), QStringLiteral("音效设置"));
+    EXPECT_NEAR(s.window->windowOpacity(), 200 / 255.0, 0.01);
+    EXPECT_EQ(s.window->okButton()->property("picture").toInt(), VosSet::kOkPicture);
+    EXPECT_EQ(s.window->cancelButton()->property("picture").toInt(), VosSet::kCancelPicture);
 }
 
 }  // namespace
