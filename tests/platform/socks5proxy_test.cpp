@@ -150,6 +150,67 @@ TEST(Socks5Proxy, NoProxyListeningFailsAtOnce) {
     EXPECT_FALSE(client.driver.running());
 }
 
+// A proxy played by the test: it answers each request with the given replies, and puts a game
+// frame right behind the IPv6 connect reply in the same write, as a fast server behind a proxy may.
+TEST(Socks5Proxy, GameBytesBehindTheConnectReplyReachTheReceiveRing) {
+    QTcpServer scripted;
+    ASSERT_TRUE(scripted.listen(QHostAddress::LocalHost, 0));
+    const CommandFrame first = patterned(20, 7);
+    QByteArray connectReply("\x05\x00\x00\x04", 4);
+    connectReply += QByteArray(18, '\x01');
+    connectReply += QByteArray(reinterpret_cast<const char*>(first.data()), kFrameSize);
+    QTcpSocket* proxySide = nullptr;
+    QByteArray requests;
+    int answered = 0;
+    QObject::connect(&scripted, &QTcpServer::newConnection, [&] {
+        proxySide = scripted.nextPendingConnection();
+        QObject::connect(proxySide, &QTcpSocket::readyRead, [&] {
+            requests += proxySide->readAll();
+            if (answered == 0 && requests.size() >= 4) {
+                proxySide->write("\x05", 1);  // the method reply in two pieces
+                proxySide->flush();
+                proxySide->write("\x02", 1);
+                ++answered;
+            } else if (answered == 1 && requests.size() >= 4 + 9) {
+                proxySide->write("\x01\x00", 2);
+                ++answered;
+            } else if (answered == 2 && requests.size() >= 4 + 9 + 10) {
+                proxySide->write(connectReply);
+                ++answered;
+            }
+        });
+    });
+
+    Client client;
+    client.driver.ConnectToSock5Server("127.0.0.1", scripted.serverPort(), Socks5Settings{"user", "pw", "10.1.2.3", 6000});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.finished(); }, kGenerousMs));
+    ASSERT_EQ(client.through.count(), 1) << client.failure().toStdString();
+    EXPECT_EQ(requests, QByteArray("\x05\x02\x00\x02"
+                                   "\x01\x04user\x02pw"
+                                   "\x05\x01\x00\x01\x0a\x01\x02\x03\x17\x70",
+                                   4 + 9 + 10));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.transport.receiveRing.hasFrame(); }, kGenerousMs));
+    EXPECT_EQ(client.transport.receiveRing.used(), kFrameSize);
+    CommandFrame received{};
+    ASSERT_EQ(receiveStep(client.transport, [&](const CommandFrame& f) { received = f; }), ReceiveResult::Dispatched);
+    EXPECT_EQ(received, first);
+}
+
+TEST(Socks5Proxy, AbortedHandshakeStaysSilent) {
+    Proxy proxy;
+    ASSERT_TRUE(proxy.start("", ""));
+    FarSide far;
+    Client client;
+    client.driver.ConnectToSock5Server("127.0.0.1", proxy.port, Socks5Settings{"", "", "127.0.0.1", far.server.serverPort()});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.proxyConnected.count() == 1; }, kGenerousMs));
+    client.driver.abort();
+    client.socket.close();
+    for (int i = 0; i < 50; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(client.through.count(), 0);
+    EXPECT_EQ(client.failed.count(), 0);
+    EXPECT_FALSE(client.driver.running());
+}
+
 class ManualDeadline : public ConnectDeadline {
 public:
     void start(int ms, std::function<void()> expired) override {
