@@ -260,5 +260,74 @@ TEST(RulesProperty, NoPlayBeatsItsOwnCopyAndBeatingIsOneWay) {
     }
 }
 
+TEST(RulesProperty, ServerAcceptsOnlyHeldCardsThatMakeTheDeclaredPlay) {
+    std::mt19937 rng(31337);
+    int accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::vector<CardCode> hand = randomHand(rng);
+        const LastPlay last = pick(rng, 0, 2) == 0 ? LastPlay{} : randomLastPlay(rng);
+        // An honest play of some held cards, then a random lie about it, or random bytes.
+        std::vector<CardCode> sel(hand.begin(), hand.begin() + pick(rng, 1, 6));
+        sortSelection(sel);
+        PlayType type = ClassifyPlay(last.type, sel);
+        if (type == kPlayUndecided) {
+            type = kPlayTripleRun;
+        }
+        const auto built = buildPlayFrame(1, std::max(type, 1), arrangePlay(type, sel));
+        ASSERT_TRUE(built.has_value());
+        CommandFrame frame = *built;
+        switch (pick(rng, 0, 4)) {
+            case 0:
+                break;
+            case 1:
+                frame[18] = static_cast<uint8_t>(pick(rng, 0, 20));
+                break;
+            case 2:
+                frame[20 + pick(rng, 0, frame[17] - 1)] = static_cast<uint8_t>(pick(rng, 0, 107));
+                break;
+            case 3:
+                frame[45 + 4 * pick(rng, 0, 3)] = static_cast<uint8_t>(pick(rng, 0, 15));
+                break;
+            default:
+                for (size_t at = 15; at < 60; ++at) {
+                    frame[at] = static_cast<uint8_t>(pick(rng, 0, 255));
+                }
+                frame[15] = 2;
+                frame[17] = static_cast<uint8_t>(pick(rng, 1, 8));
+                frame[19] = static_cast<uint8_t>(pick(rng, 0, 4));
+                break;
+        }
+        const auto play = decodePlayFrame(frame);
+        if (!play) {
+            continue;
+        }
+        const PlayCheck check = checkReceivedPlay(*play, hand, last);
+        if (check.verdict != PlayVerdict::Accepted || play->pass) {
+            continue;
+        }
+        ++accepted;
+        std::vector<CardCode> held;
+        for (uint8_t id : play->cardIds) {
+            const auto it =
+                std::find_if(hand.begin(), hand.end(), [&](CardCode c) { return cardId(c) == id; });
+            ASSERT_NE(it, hand.end());
+            held.push_back(*it);
+        }
+        std::vector<uint8_t> ids = play->cardIds;
+        std::sort(ids.begin(), ids.end());
+        ASSERT_TRUE(std::adjacent_find(ids.begin(), ids.end()) == ids.end());
+        sortSelection(held);
+        const PlayType classified = ClassifyPlay(last.type, held);
+        ASSERT_TRUE(classified == play->type || classified == kPlayUndecided) << describe(held);
+        ASSERT_EQ(check.type, play->type);
+        if (last.type != kPlayNone) {
+            ASSERT_TRUE(BeatsLastPlay(held, play->type, last))
+                << describe(held) << " over " << lastText(last);
+        }
+        ASSERT_EQ(check.next.count, static_cast<int>(held.size()));
+    }
+    EXPECT_GT(accepted, 300);  // the honest plays must get through, not only the lies be refused
+}
+
 }  // namespace
 }  // namespace vexal
