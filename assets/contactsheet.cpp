@@ -3,6 +3,8 @@
 
 #include <gif_lib.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -74,14 +76,28 @@ int main(int argc, char** argv) {
     last = range.value(1, range.value(0)).toInt();
   }
 
-  const std::vector<int> all = vexal::gifResourceNumbers();
+  // Optional third argument: a directory of NNN.gif files to show instead of the compiled ones.
+  const QString directory = args.value(3);
+  std::vector<int> all;
+  if (directory.isEmpty()) {
+    all = vexal::gifResourceNumbers();
+  } else {
+    for (const QString& name : QDir(directory).entryList({QStringLiteral("*.gif")}, QDir::Files)) all.push_back(name.chopped(4).toInt());
+    std::sort(all.begin(), all.end());
+  }
+  auto bytesOf = [&](int n) {
+    if (directory.isEmpty()) return vexal::gifResourceBytes(n);
+    QFile file(QDir(directory).filePath(QStringLiteral("%1.gif").arg(n)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
   std::vector<int> numbers;
   std::copy_if(all.begin(), all.end(), std::back_inserter(numbers), [&](int n) { return n >= first && n <= last; });
-  const int cellW = 150, cellH = 156, columns = 12, maxPicture = 130;
+  const int cellW = 150, cellH = 156, maxPicture = 130;
+  const int columns = std::clamp(static_cast<int>(numbers.size()), 1, 12);
   std::vector<std::pair<int, std::vector<QImage>>> pictures;
   std::vector<int> animated;
   for (int n : numbers) {
-    pictures.emplace_back(n, frames(vexal::gifResourceBytes(n)));
+    pictures.emplace_back(n, frames(bytesOf(n)));
     if (pictures.back().second.size() > 1) animated.push_back(static_cast<int>(pictures.size() - 1));
   }
   const int rows = (static_cast<int>(pictures.size()) + columns - 1) / columns;

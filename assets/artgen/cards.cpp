@@ -5,6 +5,7 @@
 #include <QRadialGradient>
 
 #include <array>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -120,91 +121,117 @@ std::pair<QColor, QColor> robe(int suit) {
 // turned round, as on printed cards.
 void courtHalf(QPainter& p, int suit, int rank, const QRectF& frame) {
   const auto [main, trim] = robe(suit);
-  const double cx = frame.center().x();
+  const double cx = frame.center().x() + 3;
   const double top = frame.top();
   const double mid = frame.center().y();
+  const QPen ink(QColor(30, 30, 30), 0.8);
   p.setRenderHint(QPainter::Antialiasing);
 
-  // Robe: shoulders widening to the centre line, with a trimmed collar and a sash.
+  // Held item behind the shoulder: the king's sword, the queen's flower, the jack's halberd.
+  p.setPen(QPen(QColor(30, 30, 30), 1.6, Qt::SolidLine, Qt::RoundCap));
+  if (rank == 13) {
+    p.drawLine(QPointF(cx + 15, top + 4), QPointF(cx + 15, mid - 4));
+    p.drawLine(QPointF(cx + 11, top + 26), QPointF(cx + 19, top + 26));
+  } else if (rank == 11) {
+    p.drawLine(QPointF(cx - 16, top + 2), QPointF(cx - 16, mid - 2));
+    p.setPen(ink);
+    p.setBrush(QColor(200, 200, 210));
+    p.drawPolygon(QPolygonF({QPointF(cx - 16, top + 1), QPointF(cx - 21, top + 8), QPointF(cx - 16, top + 11)}));
+  }
+
+  // Robe: sloping shoulders down to the centre line, a middle band in the trim colour and a
+  // white V collar.
   QPainterPath body;
-  body.moveTo(cx - 9, top + 30);
-  body.quadTo(cx - 22, top + 33, frame.left() + 2, mid);
-  body.lineTo(frame.right() - 2, mid);
-  body.quadTo(cx + 22, top + 33, cx + 9, top + 30);
+  body.moveTo(cx - 6, top + 21);
+  body.cubicTo(cx - 14, top + 22, cx - 21, top + 26, cx - 22, top + 33);
+  body.lineTo(cx - 22, mid);
+  body.lineTo(cx + 19, mid);
+  body.lineTo(cx + 19, top + 33);
+  body.cubicTo(cx + 18, top + 26, cx + 12, top + 22, cx + 6, top + 21);
   body.closeSubpath();
-  p.setPen(QPen(QColor(30, 30, 30), 0.8));
+  p.setPen(ink);
   p.setBrush(main);
   p.drawPath(body);
-  QPainterPath sash;
-  sash.moveTo(cx - 16, top + 34);
-  sash.lineTo(cx - 10, top + 34);
-  sash.lineTo(cx + 14, mid);
-  sash.lineTo(cx + 6, mid);
-  sash.closeSubpath();
   p.setBrush(trim);
-  p.drawPath(sash);
+  p.drawRect(QRectF(cx - 4.5, top + 25, 9, mid - top - 25));
   p.setBrush(QColor(250, 246, 235));
-  p.drawEllipse(QRectF(cx - 9, top + 27, 18, 7));
+  for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(cx, top + 29 + i * 5.5), 1.6, 1.6);
+  QPainterPath collar;
+  collar.moveTo(cx - 8, top + 21.5);
+  collar.lineTo(cx, top + 28);
+  collar.lineTo(cx + 8, top + 21.5);
+  collar.closeSubpath();
+  p.drawPath(collar);
+  // Shoulder trim.
+  p.setPen(QPen(trim.darker(110), 2));
+  p.drawLine(QPointF(cx - 19, top + 28), QPointF(cx - 9, top + 24));
+  p.drawLine(QPointF(cx + 9, top + 24), QPointF(cx + 17, top + 28));
+
+  if (rank == 12) {  // queen: flower held at the chest
+    p.setPen(QPen(QColor(40, 110, 40), 1.2));
+    p.drawLine(QPointF(cx + 11, top + 40), QPointF(cx + 12, top + 30));
+    p.setPen(ink);
+    p.setBrush(QColor(230, 60, 90));
+    for (int k = 0; k < 5; ++k) p.drawEllipse(QPointF(cx + 12 + 2.4 * std::cos(k * 1.2566), top + 29 + 2.4 * std::sin(k * 1.2566)), 1.8, 1.8);
+    p.setBrush(QColor(250, 220, 80));
+    p.drawEllipse(QPointF(cx + 12, top + 29), 1.3, 1.3);
+  }
 
   // Head.
+  p.setPen(ink);
   p.setBrush(QColor(250, 222, 190));
-  p.drawEllipse(QRectF(cx - 7.5, top + 13, 15, 17));
-  p.setPen(QPen(QColor(40, 30, 30), 1));
-  p.drawPoint(QPointF(cx - 3, top + 20.5));
-  p.drawPoint(QPointF(cx + 3, top + 20.5));
-  p.setPen(QPen(QColor(180, 60, 60), 0.9));
-  p.drawLine(QPointF(cx - 2, top + 25.5), QPointF(cx + 2, top + 25.5));
+  p.drawEllipse(QRectF(cx - 6.5, top + 7, 13, 15));
+  p.setPen(QPen(QColor(40, 30, 30), 1.1));
+  p.drawPoint(QPointF(cx - 2.5, top + 13.5));
+  p.drawPoint(QPointF(cx + 2.5, top + 13.5));
+  p.setPen(QPen(QColor(190, 50, 50), 0.9));
+  p.drawLine(QPointF(cx - 1.5, top + 18), QPointF(cx + 1.5, top + 18));
 
-  p.setPen(QPen(QColor(30, 30, 30), 0.8));
+  p.setPen(ink);
   if (rank == 13) {  // king: crown and beard
     QPainterPath crown;
-    crown.moveTo(cx - 8, top + 14);
-    crown.lineTo(cx - 9, top + 5);
-    crown.lineTo(cx - 4.5, top + 10);
-    crown.lineTo(cx, top + 3);
-    crown.lineTo(cx + 4.5, top + 10);
-    crown.lineTo(cx + 9, top + 5);
-    crown.lineTo(cx + 8, top + 14);
+    crown.moveTo(cx - 6.5, top + 9);
+    crown.lineTo(cx - 7.5, top + 1.5);
+    crown.lineTo(cx - 3.5, top + 5);
+    crown.lineTo(cx, top + 0.5);
+    crown.lineTo(cx + 3.5, top + 5);
+    crown.lineTo(cx + 7.5, top + 1.5);
+    crown.lineTo(cx + 6.5, top + 9);
     crown.closeSubpath();
     p.setBrush(QColor(240, 196, 50));
     p.drawPath(crown);
-    p.setBrush(QColor(120, 80, 50));
+    p.setBrush(QColor(130, 86, 50));
     QPainterPath beard;
-    beard.moveTo(cx - 7, top + 23);
-    beard.quadTo(cx, top + 36, cx + 7, top + 23);
-    beard.quadTo(cx, top + 28, cx - 7, top + 23);
+    beard.moveTo(cx - 6, top + 15);
+    beard.quadTo(cx, top + 27, cx + 6, top + 15);
+    beard.quadTo(cx, top + 20, cx - 6, top + 15);
     p.drawPath(beard);
-  } else if (rank == 12) {  // queen: hair falling to the shoulders and a small tiara
+  } else if (rank == 12) {  // queen: hair to the shoulders and a small tiara
     p.setBrush(QColor(140, 70, 40));
     QPainterPath hair;
-    hair.moveTo(cx - 8, top + 16);
-    hair.quadTo(cx - 12, top + 28, cx - 9, top + 33);
-    hair.lineTo(cx - 6, top + 22);
-    hair.quadTo(cx, top + 14, cx + 6, top + 22);
-    hair.lineTo(cx + 9, top + 33);
-    hair.quadTo(cx + 12, top + 28, cx + 8, top + 16);
-    hair.quadTo(cx, top + 8, cx - 8, top + 16);
+    hair.moveTo(cx - 7, top + 10);
+    hair.quadTo(cx - 11, top + 20, cx - 8, top + 24);
+    hair.lineTo(cx - 5, top + 14);
+    hair.quadTo(cx, top + 8, cx + 5, top + 14);
+    hair.lineTo(cx + 8, top + 24);
+    hair.quadTo(cx + 11, top + 20, cx + 7, top + 10);
+    hair.quadTo(cx, top + 3, cx - 7, top + 10);
     p.drawPath(hair);
     p.setBrush(QColor(240, 196, 50));
-    p.drawRect(QRectF(cx - 6, top + 10, 12, 3));
+    p.drawRect(QRectF(cx - 5, top + 4, 10, 2.5));
     p.setBrush(QColor(200, 30, 60));
-    p.drawEllipse(QPointF(cx, top + 9), 2, 2);
+    p.drawEllipse(QPointF(cx, top + 3.5), 1.7, 1.7);
   } else {  // jack: flat cap with a feather
     p.setBrush(trim);
-    p.drawRoundedRect(QRectF(cx - 10, top + 9, 20, 6), 2, 2);
+    p.drawRoundedRect(QRectF(cx - 8.5, top + 4, 17, 5), 2, 2);
     p.setBrush(QColor(250, 246, 235));
     QPainterPath feather;
-    feather.moveTo(cx + 6, top + 10);
-    feather.quadTo(cx + 16, top + 2, cx + 14, top + 12);
+    feather.moveTo(cx + 5, top + 5);
+    feather.quadTo(cx + 14, top - 2, cx + 12, top + 7);
     feather.closeSubpath();
     p.drawPath(feather);
   }
-  // A small suit pip on the robe, and the larger one beside the head.
-  pip(p, suit, QPointF(cx - 13, top + 10), 10, false);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(250, 246, 235));
-  p.drawEllipse(QPointF(cx + 1, mid - 7), 5, 5);
-  pip(p, suit, QPointF(cx + 1, mid - 7), 7, false);
+  pip(p, suit, QPointF(frame.left() + 7, frame.top() + 7), 9, false);
 }
 
 void court(QPainter& p, int suit, int rank) {

@@ -1,6 +1,8 @@
 // Deal pictures: the deck, the own face-down pile and the opponents' back piles by card count.
 #include "assets/artgen/draw.h"
 
+#include <algorithm>
+
 namespace vexal::artgen {
 namespace {
 
@@ -16,9 +18,11 @@ QImage pile(int seat, int cards) {
   p.setRenderHint(QPainter::SmoothPixmapTransform);
   const QImage back = cardBackImage(kPileCard);
   const bool sideways = seat == 1 || seat == 3;
-  const double step = 3;
-  const double spread = step * (cards - 1);
   const QSizeF card = sideways ? QSizeF(kPileCard.height(), kPileCard.width()) : QSizeF(kPileCard);
+  // Fan the backs as far as the box allows, so the count shows as a row of card edges.
+  const double room = sideways ? kPileBox.height() - 6 - card.height() : kPileBox.width() - 6 - card.width();
+  const double step = cards > 1 ? std::min(6.0, room / (cards - 1)) : 0;
+  const double spread = step * (cards - 1);
   const double left = (kPileBox.width() - card.width() - (sideways ? 0 : spread)) / 2;
   const double top = (kPileBox.height() - card.height() - (sideways ? spread : 0)) / 2;
   for (int i = 0; i < cards; ++i) {
