@@ -29,8 +29,8 @@ public:
     size_t room() const { return kRingSize - 1 - used(); }
     size_t readPosition() const { return m_read; }
     size_t writePosition() const { return m_write; }
-    // Positions go back to 0 before a reconnect; the contents are never cleared. Setting them apart
-    // places a stream anywhere in the ring, the end included.
+    // Positions go back to 0 before a reconnect; the contents are never cleared. Other positions
+    // place a stream at any point of the ring, its end included.
     void setPositions(size_t read, size_t write) {
         m_read = read % kRingSize;
         m_write = write % kRingSize;

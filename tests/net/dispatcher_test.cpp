@@ -227,6 +227,7 @@ TEST(DispatchRobustness, RandomFramesThroughTheReceivePath) {
 
     size_t at = 0;
     size_t heldBack = 0;
+    size_t dispatched = 0;
     while (at < stream.size() || transport.receiveRing.hasFrame()) {
         const size_t piece = std::min({stream.size() - at, size_t{random() % 700}, transport.receiveRing.room()});
         ASSERT_TRUE(acceptGameBytes(transport, std::span(stream).subspan(at, piece)));
@@ -241,6 +242,8 @@ TEST(DispatchRobustness, RandomFramesThroughTheReceivePath) {
             transport.departureHold = false;
             break;
         case ReceiveResult::Dispatched:
+            ++dispatched;
+            EXPECT_EQ(transport.received, sent[dispatched - 1]);
             EXPECT_LE(handlers.frames.size(), before + 1);
             break;
         case ReceiveResult::NoFrame: break;
@@ -253,6 +256,7 @@ TEST(DispatchRobustness, RandomFramesThroughTheReceivePath) {
     }
     while (sendStep(transport, socket) != SendStepResult::Idle) {}
 
+    EXPECT_EQ(dispatched, sent.size());
     EXPECT_GT(heldBack, 0u);
     EXPECT_EQ(socket.written.size() % kFrameSize, 0u);
     // Every frame a command handler or the plug-in saw is one of the sent frames, in order.
