@@ -92,6 +92,17 @@ int main(int argc, char** argv) {
   };
   std::vector<int> numbers;
   std::copy_if(all.begin(), all.end(), std::back_inserter(numbers), [&](int n) { return n >= first && n <= last; });
+  // A single number is shown at its own size, on the felt colour.
+  if (numbers.size() == 1) {
+    const std::vector<QImage> images = frames(bytesOf(numbers.front()));
+    if (images.empty()) return 1;
+    QImage shown(images.front().size(), QImage::Format_ARGB32);
+    shown.fill(QColor(24, 84, 50));
+    QPainter(&shown).drawImage(0, 0, images.front());
+    if (!shown.save(out)) return 1;
+    std::printf("%s\n", out.toLocal8Bit().constData());
+    return 0;
+  }
   const int cellW = 150, cellH = 156, maxPicture = 130;
   const int columns = std::clamp(static_cast<int>(numbers.size()), 1, 12);
   std::vector<std::pair<int, std::vector<QImage>>> pictures;
