@@ -1,1 +1,7 @@
 vexal_add_test(server_game_tests SOURCES fixtures.cpp round_test.cpp scoring_test.cpp LIBS vexal_server_game)
+
+# The protocol tests start the real server process and talk to it over loopback TCP.
+if(TARGET vexal-server)
+  vexal_add_test(server_protocol_tests SOURCES protocol_test.cpp wireclient.cpp LIBS vexal_server_game)
+  add_dependencies(server_protocol_tests vexal-server)
+endif()
