@@ -1,0 +1,3 @@
+vexal_add_test(round_rules_tests
+               SOURCES roundstate_test.cpp settlement_test.cpp ../rules/cards.cpp
+               LIBS vexal_core)
