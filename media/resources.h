@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QString>
-
 #include <vector>
 
 class QLabel;
@@ -26,36 +25,36 @@ inline constexpr int kClosePressed = 135;
 inline constexpr int kMinimiseNormal = 136;  // minimise image: normal, hover, pressed
 inline constexpr int kMinimiseHover = 137;
 inline constexpr int kMinimisePressed = 138;
-inline constexpr int kWindowIcon = 139;         // 32 × 32
-inline constexpr int kMultiplierIcon = 140;     // `img_currBeishu`, 105 × 30
-inline constexpr int kTablePointsIcon = 141;    // `img_benlunFenshu`, 105 × 30
-inline constexpr int kPointsTakenIcon = 142;    // `img_currDefen`, 105 × 30
-inline constexpr int kWealthIcon = 143;         // `Imgwealth`, 30 × 30
-inline constexpr int kBankerMarker = 144;       // `img_zhuang`, 68 × 68
-inline constexpr int kPartnerMarker = 145;      // `img_zhuangFriend`, 68 × 68
-inline constexpr int kCalledCardFrame = 146;    // `img_lpKuang`, 84 × 146
-inline constexpr int kSeatChange = 147;         // `ImgShuffle`, 240 × 160
-inline constexpr int kTopStrip = 148;           // `imgDinglan`, 1024 × 20
-inline constexpr int kBottomStrip = 149;        // `imgDilan`, 1024 × 20
-inline constexpr int kDialogOk = 170;           // 确定 normal / hover (171), 72 × 28
-inline constexpr int kDialogCancel = 172;       // 取消 normal / hover (173)
-inline constexpr int kCheckOn = 174;            // check pictures of the settings window, 20 × 20
+inline constexpr int kWindowIcon = 139;       // 32 × 32
+inline constexpr int kMultiplierIcon = 140;   // `img_currBeishu`, 105 × 30
+inline constexpr int kTablePointsIcon = 141;  // `img_benlunFenshu`, 105 × 30
+inline constexpr int kPointsTakenIcon = 142;  // `img_currDefen`, 105 × 30
+inline constexpr int kWealthIcon = 143;       // `Imgwealth`, 30 × 30
+inline constexpr int kBankerMarker = 144;     // `img_zhuang`, 68 × 68
+inline constexpr int kPartnerMarker = 145;    // `img_zhuangFriend`, 68 × 68
+inline constexpr int kCalledCardFrame = 146;  // `img_lpKuang`, 84 × 146
+inline constexpr int kSeatChange = 147;       // `ImgShuffle`, 240 × 160
+inline constexpr int kTopStrip = 148;         // `imgDinglan`, 1024 × 20
+inline constexpr int kBottomStrip = 149;      // `imgDilan`, 1024 × 20
+inline constexpr int kDialogOk = 170;         // 确定 normal / hover (171), 72 × 28
+inline constexpr int kDialogCancel = 172;     // 取消 normal / hover (173)
+inline constexpr int kCheckOn = 174;          // check pictures of the settings window, 20 × 20
 inline constexpr int kCheckOff = 175;
-inline constexpr int kDialogClose = 176;        // close image of the secondary windows / hover (177)
-inline constexpr int kClock = 193;              // `Time_Img`, animated, 64 × 64
-inline constexpr int kWin = 194;                // animated
-inline constexpr int kLose = 195;               // animated
-inline constexpr int kRoarMarker = 196;         // `UcDiZhu`, animated, 68 × 68
-inline constexpr int kRoarConfirm = 198;        // the roar confirmation's picture, 280 × 130
-inline constexpr int kDialogPanel = 199;        // plain dialog panel, 320 × 180
-inline constexpr int kRoar = 200;               // animated
-inline constexpr int kSpeechBubble = 212;       // + relative seat: `imgSpeakBox` 0..3, 200 × 84
-inline constexpr int kAwayTag = 216;            // "托管中"
-inline constexpr int kGoneTag = 217;            // "已离开"
-inline constexpr int kBomb = 218;               // + N (0..2), animated
-inline constexpr int kDeck = 516;               // `imgFaPai`, 100 × 140
-inline constexpr int kOwnPile = 517;            // `imgMyPaiBei`, 207 × 200
-inline constexpr int kChestClosed = 518;        // fallback chest pictures when the plug-in gives none
+inline constexpr int kDialogClose = 176;   // close image of the secondary windows / hover (177)
+inline constexpr int kClock = 193;         // `Time_Img`, animated, 64 × 64
+inline constexpr int kWin = 194;           // animated
+inline constexpr int kLose = 195;          // animated
+inline constexpr int kRoarMarker = 196;    // `UcDiZhu`, animated, 68 × 68
+inline constexpr int kRoarConfirm = 198;   // the roar confirmation's picture, 280 × 130
+inline constexpr int kDialogPanel = 199;   // plain dialog panel, 320 × 180
+inline constexpr int kRoar = 200;          // animated
+inline constexpr int kSpeechBubble = 212;  // + relative seat: `imgSpeakBox` 0..3, 200 × 84
+inline constexpr int kAwayTag = 216;       // "托管中"
+inline constexpr int kGoneTag = 217;       // "已离开"
+inline constexpr int kBomb = 218;          // + N (0..2), animated
+inline constexpr int kDeck = 516;          // `imgFaPai`, 100 × 140
+inline constexpr int kOwnPile = 517;       // `imgMyPaiBei`, 207 × 200
+inline constexpr int kChestClosed = 518;   // fallback chest pictures when the plug-in gives none
 inline constexpr int kChestOpen = 519;
 }  // namespace picture
 

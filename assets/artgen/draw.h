@@ -1,8 +1,6 @@
 // Shared drawing helpers of the artwork generator: fonts, suit shapes, panels and outlined text.
 #pragma once
 
-#include "assets/artgen/gifwriter.h"
-
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -10,9 +8,10 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QString>
-
 #include <functional>
 #include <map>
+
+#include "assets/artgen/gifwriter.h"
 
 namespace vexal::artgen {
 

@@ -4,22 +4,21 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-
 #include <vector>
 
 namespace vexal::artgen {
 
 struct Frame {
-  QImage image;      // ARGB32 (premultiplied or not), all frames of one picture the same size
-  int delayCs = 10;  // frame delay in hundredths of a second
+    QImage image;      // ARGB32 (premultiplied or not), all frames of one picture the same size
+    int delayCs = 10;  // frame delay in hundredths of a second
 };
 
 struct Picture {
-  std::vector<Frame> frames;
-  // Partly transparent edge pixels are blended over this colour before they are made opaque,
-  // so anti-aliased outlines match the felt the picture normally sits on.
-  QColor matte = QColor(28, 92, 56);
-  int loops = 0;  // 0 repeats forever; only written for pictures with more than one frame
+    std::vector<Frame> frames;
+    // Partly transparent edge pixels are blended over this colour before they are made opaque,
+    // so anti-aliased outlines match the felt the picture normally sits on.
+    QColor matte = QColor(28, 92, 56);
+    int loops = 0;  // 0 repeats forever; only written for pictures with more than one frame
 };
 
 // Writes `picture` to `path` as GIF89a with one global palette of at most 255 colours plus a
