@@ -1,4 +1,7 @@
-vexal_add_test(server_game_tests SOURCES fixtures.cpp round_test.cpp scoring_test.cpp LIBS vexal_server_game)
+if(TARGET vexal_server_game)
+  vexal_add_test(server_game_tests SOURCES fixtures.cpp round_test.cpp scoring_test.cpp hall_test.cpp
+                 LIBS vexal_server_game)
+endif()
 
 # The protocol tests start the real server process and talk to it over loopback TCP.
 if(TARGET vexal-server)

@@ -1,0 +1,298 @@
+// The hall and its tables in-process with a fake clock: logins, bots, the server answering for an
+// idle player, chat relay, silence, relief and coin shortage, and many self-played rounds.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "net/messages/calling.h"
+#include "net/messages/chat.h"
+#include "net/messages/deal.h"
+#include "net/messages/departure.h"
+#include "net/messages/login.h"
+#include "net/messages/play.h"
+#include "net/messages/seating.h"
+#include "net/messages/settlement.h"
+#include "net/messages/wire.h"
+#include "server/hall.h"
+#include "server/selfplay.h"
+
+namespace vexal::server {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingOutbox : public Outbox {
+public:
+    std::map<int64_t, std::vector<CommandFrame>> frames;
+    std::set<int64_t> closed;
+    void send(int64_t conn, const CommandFrame& f) override { frames[conn].push_back(f); }
+    void close(int64_t conn) override { closed.insert(conn); }
+
+    std::vector<CommandFrame> of(int64_t conn, Command c) const {
+        std::vector<CommandFrame> out;
+        auto it = frames.find(conn);
+        if (it != frames.end())
+            for (const CommandFrame& f : it->second)
+                if (f[kCommandByte] == commandByte(c))
+                    out.push_back(f);
+        return out;
+    }
+};
+
+struct HallFixture : ::testing::Test {
+    std::ostringstream logText;
+    Logger log{&logText, LogLevel::Debug};
+    RecordingOutbox out;
+    HallConfig config;
+    std::unique_ptr<Hall> hall;
+    TimePoint now{};
+
+    void make(int tables = 1) {
+        config.tables = tables;
+        config.table.seed = 9;
+        hall = std::make_unique<Hall>(config, out, log);
+    }
+    void connect(int64_t conn, const std::string& account) {
+        hall->connected(conn, now);
+        hall->received(conn, encode(LoginRequest{false, account, "pw", 0, 0, 0}), now);
+    }
+    // Runs the hall's timers up to `until`, stopping at every wake-up on the way.
+    void advanceTo(TimePoint until) {
+        for (auto next = hall->nextWakeup(); next && *next <= until; next = hall->nextWakeup()) {
+            now = std::max(now, *next);
+            hall->tick(now);
+        }
+        now = until;
+        hall->tick(now);
+    }
+    uint8_t seatBitOf(int64_t conn) { return out.of(conn, Command::SeatInfo).at(0)[kSeatByte]; }
+};
+
+TEST_F(HallFixture, LoginAnswersAndRefusals) {
+    config.table.bots = false;
+    config.table.turnSeconds = 20;
+    make();
+    connect(1, "alice");
+    auto answer = out.of(1, Command::Login);
+    ASSERT_EQ(answer.size(), 1u);
+    EXPECT_EQ(answer[0][15], 1);
+    EXPECT_EQ(answer[0][11], 20);
+    auto info = out.of(1, Command::SeatInfo);
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_EQ(decodeSeatInfo(info[0]).account, "alice");
+    EXPECT_EQ(info[0][kSeatByte], info[0][226]);
+    EXPECT_NE(info[0][kTokenByte] | info[0][kTokenByte + 1], 0);
+
+    struct Case {
+        int64_t conn;
+        const char* account;
+        uint8_t result;
+    };
+    const Case refused[] = {{2, "", 3}, {3, "bot0-1", 3}, {4, "alice", 2}};
+    for (const Case& c : refused) {
+        connect(c.conn, c.account);
+        ASSERT_EQ(out.of(c.conn, Command::Login).size(), 1u) << c.account;
+        EXPECT_EQ(out.of(c.conn, Command::Login)[0][15], c.result) << c.account;
+        EXPECT_TRUE(out.closed.count(c.conn)) << c.account;
+        hall->disconnected(c.conn, now);
+    }
+    for (int64_t conn = 5; conn <= 7; ++conn)
+        connect(conn, "p" + std::to_string(conn));
+    // The fifth player finds the only table full.
+    connect(8, "late");
+    EXPECT_EQ(out.of(8, Command::Login).at(0)[15], 2);
+    // Everybody learned about everybody: alice saw herself and the three who came after.
+    EXPECT_EQ(out.of(1, Command::SeatInfo).size(), 4u);
+    EXPECT_EQ(out.of(7, Command::SeatInfo).size(), 4u);
+    // Frames before login other than a login are refused; a second login is refused.
+    hall->connected(9, now);
+    hall->received(9, encode(ReadyOrLeave{1, true}), now);
+    hall->received(1, encode(LoginRequest{false, "alice", "pw", 0, 0, 0}), now);
+    EXPECT_EQ(log.warnings(), 2);
+}
+
+TEST_F(HallFixture, BotsFillAfterTheWaitAndTheRoundStartsFifteenSecondsLater) {
+    config.table.botWait = 10s;
+    make();
+    connect(1, "alice");
+    advanceTo(now + 9s);
+    EXPECT_EQ(out.of(1, Command::SeatInfo).size(), 1u);
+    advanceTo(now + 1s);
+    EXPECT_EQ(out.of(1, Command::SeatInfo).size(), 4u);
+    advanceTo(now + 14s);
+    EXPECT_TRUE(out.of(1, Command::Deal).empty());
+    advanceTo(now + 1s);
+    ASSERT_EQ(out.of(1, Command::Deal).size(), 1u);
+    EXPECT_EQ(decodeDeal(out.of(1, Command::Deal)[0]).cards.size(), 27u);
+}
+
+TEST_F(HallFixture, TheServerAnswersForAnIdlePlayerOnlyAfterTheCountdownAndGrace) {
+    config.table.botWait = 0s;
+    config.table.botDelay = 0ms;
+    config.table.turnSeconds = 15;
+    make();
+    connect(1, "alice");
+    hall->received(1, encode(ReadyOrLeave{seatBitOf(1), true}), now);
+    ASSERT_EQ(out.of(1, Command::Deal).size(), 1u);
+    const std::vector<CardCode> hand = decodeDeal(out.of(1, Command::Deal)[0]).cards;
+    // Seat 0 starts the first round: its calling countdown is 10 s, the server waits 5 s more.
+    ASSERT_EQ(seatBitOf(1), 1);
+    advanceTo(now + 14900ms);
+    EXPECT_TRUE(out.of(1, Command::CallResult).empty());
+    advanceTo(now + 100ms);
+    ASSERT_FALSE(out.of(1, Command::CallResult).empty());
+    CallChoice call = decodeCallChoice(out.of(1, Command::CallResult)[0]);
+    EXPECT_EQ(call.choice, kChoiceCall);
+    EXPECT_TRUE(std::any_of(hand.begin(), hand.end(), [&](CardCode c) {
+        return cardRank(c) == call.rank && suitBit(c) == call.suitBit;
+    }));
+    // Play until the round is settled; the idle player's turns are answered after 15 + 5 s.
+    for (int i = 0; i < 400 && out.of(1, Command::RoundEnd).size() < 4; ++i)
+        advanceTo(now + 20s);
+    ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4u);
+    // Nothing but the own deal ever carried unplayed cards before the settlement.
+    for (const CommandFrame& f : out.of(1, Command::Deal))
+        EXPECT_EQ(f[kSeatByte], 1);
+}
+
+TEST_F(HallFixture, ChatIsRelayedUnderTheSendersSeatAndPrivateLinesOnlyToTheTwo) {
+    config.table.bots = false;
+    make();
+    for (int64_t conn = 1; conn <= 3; ++conn)
+        connect(conn, "p" + std::to_string(conn));
+    const uint8_t s1 = seatBitOf(1), s2 = seatBitOf(2);
+    auto chatCount = [&](int64_t conn) { return out.of(conn, Command::Chat).size(); };
+
+    ChatLine publicLine{s1, 0, 0, 0, 0, "p1说道： 你好"};
+    CommandFrame pub = encode(publicLine);
+    pub[260] = 0x12;  // stray bytes behind the text never travel on
+    pub[250] = 0x34;
+    hall->received(1, pub, now);
+    for (int64_t conn = 1; conn <= 3; ++conn)
+        ASSERT_EQ(chatCount(conn), 1u);
+    CommandFrame relayed = out.of(3, Command::Chat)[0];
+    EXPECT_EQ(decodeChatLine(relayed).text, "p1说道： 你好");
+    EXPECT_EQ(relayed[kSeatByte], s1);
+    EXPECT_EQ(relayed[250], 0);
+
+    hall->received(1, encode(ChatLine{s1, 1, 3, s2, 0, "悄悄话"}), now);
+    EXPECT_EQ(chatCount(1), 2u);
+    EXPECT_EQ(chatCount(2), 2u);
+    EXPECT_EQ(chatCount(3), 1u);
+    EXPECT_EQ(out.of(2, Command::Chat)[1][10], 3);
+
+    const int warningsBefore = log.warnings();
+    hall->received(1, encode(ChatLine{s1, 0, 0, 8, 0, "to an empty seat"}), now);
+    hall->received(1, encode(ChatLine{s2, 0, 0, 0, 0, "under another seat"}), now);
+    CommandFrame plugin = encode(ChatLine{s1, 0, 0, 0, 0, ""});
+    plugin[238] = 1;
+    plugin[239] = 16;
+    hall->received(1, plugin, now);
+    EXPECT_EQ(chatCount(2), 2u);
+    EXPECT_EQ(log.warnings(), warningsBefore + 2);
+}
+
+TEST_F(HallFixture, SilenceDropsAConnectionBetweenRoundsOnly) {
+    config.table.bots = false;
+    config.silenceLimit = 40s;
+    make();
+    connect(1, "quiet");
+    connect(2, "talker");
+    advanceTo(now + 39s);
+    hall->received(2, encode(ReadyOrLeave{seatBitOf(2), false}), now);  // leaves: seat freed
+    EXPECT_TRUE(out.closed.count(2));
+    advanceTo(now + 1s);
+    EXPECT_TRUE(out.closed.count(1));
+
+    // During a round nobody is dropped for silence: the client does not keep alive then.
+    RecordingOutbox fresh;
+    config.table.bots = true;
+    config.table.botWait = 0s;
+    Hall roundHall(config, fresh, log);
+    roundHall.connected(1, now);
+    roundHall.received(1, encode(LoginRequest{false, "idle", "pw", 0, 0, 0}), now);
+    roundHall.received(1, encode(ReadyOrLeave{1, true}), now);
+    ASSERT_TRUE(roundHall.table(0).roundRunning());
+    roundHall.tick(now + 41s);
+    EXPECT_FALSE(fresh.closed.count(1));
+}
+
+TEST_F(HallFixture, ReliefForTheBrokeThenCoinShortage) {
+    config.table.botWait = 0s;
+    config.table.botDelay = 0ms;
+    config.table.stake = 100;
+    config.table.startCoins = 100;
+    config.table.relief = 100;
+    make();
+    connect(1, "poor");
+    const uint8_t me = seatBitOf(1);
+    hall->received(1, encode(ReadyOrLeave{me, true}), now);
+    bool shortage = false;
+    for (int round = 1; round <= 6 && !shortage; ++round) {
+        for (int i = 0; i < 400 && out.of(1, Command::RoundEnd).size() < 4u * round; ++i)
+            advanceTo(now + 20s);
+        ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4u * round);
+        shortage = !out.of(1, Command::TableState).empty() &&
+                   out.of(1, Command::TableState).back()[15] >= 3;
+        if (!shortage)
+            hall->received(1, encode(ReadyOrLeave{me, true}), now);
+    }
+    // Every loser of a round hit 0 coins: the bots got relief, announced by 92 frames; the player
+    // got relief once (91) and the second time was sent away with a coin shortage.
+    auto own = out.of(1, Command::OwnCoinChange);
+    auto others = out.of(1, Command::OtherCoinChange);
+    EXPECT_FALSE(others.empty());
+    for (const CommandFrame& f : others) {
+        CoinChange c = decodeCoinChange(f);
+        EXPECT_EQ(c.amount, 100);
+        EXPECT_EQ(c.account.rfind("bot", 0), 0u);
+    }
+    // With this seed the player loses twice within six rounds.
+    ASSERT_TRUE(shortage);
+    EXPECT_EQ(own.size(), 1u);
+    EXPECT_EQ(decodeCoinChange(own[0]).amount, 100);
+    EXPECT_EQ(out.of(1, Command::TableState).back()[kSeatByte], me);
+    EXPECT_TRUE(out.closed.count(1));
+}
+
+TEST(SelfPlay, RoundsAreCompleteConsistentAndReproducible) {
+    Logger quiet(nullptr, LogLevel::Silent);
+    TableConfig config;
+    config.seed = 2024;
+    config.stake = 10;
+    int checked = 0;
+    std::set<CallKind> kinds;
+    auto check = [&](const RoundSummary& s) {
+        ++checked;
+        kinds.insert(s.facts.kind);
+        std::set<int> places;
+        int points = 0;
+        int64_t amounts = 0;
+        for (int seat = 0; seat < 4; ++seat) {
+            const SettlementRecord& r = s.records[seat];
+            places.insert(r.place);
+            points += r.finalPoints;
+            amounts += s.scoring.seats[seat].amount;
+            EXPECT_EQ(r.cardPoints + pointsOf(r.heldCards), s.facts.cardPoints[seat] + s.facts.handPoints[seat]);
+            EXPECT_EQ(r.roared, s.facts.kind == CallKind::Roar && seat == s.facts.lone);
+            if (s.facts.kind == CallKind::Hidden) {
+                EXPECT_EQ(r.callerBit, r.partnerBit);
+            }
+        }
+        EXPECT_EQ(places, (std::set<int>{1, 2, 3, 4}));
+        EXPECT_EQ(points, 200);
+        EXPECT_EQ(amounts, 0);
+    };
+    SelfPlayTotals first = runSelfPlay(300, config, quiet, check);
+    EXPECT_EQ(first.rounds, 300);
+    EXPECT_EQ(checked, 300);
+    EXPECT_TRUE(kinds.count(CallKind::Ordinary));
+    SelfPlayTotals again = runSelfPlay(300, config, quiet);
+    EXPECT_EQ(again.amounts, first.amounts);
+    EXPECT_EQ(again.wins, first.wins);
+}
+
+}  // namespace
+}  // namespace vexal::server
