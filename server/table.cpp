@@ -162,7 +162,9 @@ void Table::makeBot(int seat) {
     s.kind = SeatKind::Bot;
     s.profile.account = "bot" + std::to_string(m_index) + "-" + std::to_string(seat);
     s.profile.nickname = "电脑" + std::to_string(seat + 1);
-    s.profile.faceCode = (seat % 2 ? "w" : "m") + std::to_string(seat + 2);
+    std::string face(1, seat % 2 ? 'w' : 'm');
+    face += std::to_string(seat + 2);
+    s.profile.faceCode = std::move(face);
     s.profile.male = seat % 2 == 0;
     s.profile.bot = true;
     s.profile.coins = m_config.startCoins;
