@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 // The pictures live in the static library vexal_art; calling its initialiser from here makes the
 // linker keep them in every program that loads a picture.
@@ -115,15 +116,19 @@ QImage decodeGifPicture(const QByteArray& bytes) {
 }
 
 bool LoadGifResource(int number, const QString& type, QPixmap& picture) {
-    if (!isGifType(type))
-        return false;
-    const QByteArray bytes = gifResourceBytes(number);
-    if (bytes.isEmpty())
-        return false;
-    const QImage image = decodeGifPicture(bytes);
-    if (image.isNull())
-        return false;
-    picture = QPixmap::fromImage(image);
+    if (!isGifType(type)) return false;
+    // The hand is redrawn card by card many times a round; each picture is decoded once. The
+    // cache lives as long as the process (pixmaps must not outlive the application object).
+    static auto* decoded = new std::unordered_map<int, QPixmap>;
+    auto found = decoded->find(number);
+    if (found == decoded->end()) {
+        const QByteArray bytes = gifResourceBytes(number);
+        if (bytes.isEmpty()) return false;
+        const QImage image = decodeGifPicture(bytes);
+        if (image.isNull()) return false;
+        found = decoded->emplace(number, QPixmap::fromImage(image)).first;
+    }
+    picture = found->second;
     return true;
 }
 
