@@ -66,6 +66,12 @@ void Sound::PlayVoice(const std::string& path, int relativeSeat) {
     }
 }
 
+void Sound::startUp() {
+    if (!m_deviceOn || !OpenSound()) return;
+    StopEffect();
+    if (m_musicOn) startBackgroundMusic();
+}
+
 void Sound::startBackgroundMusic() {
     StopEffect();
     PlayEffect(m_musicPath, true);

@@ -111,6 +111,9 @@ public:
     // Relative seats 0..3 have a voice each; a new voice for a seat cuts that seat's old one.
     void PlayVoice(const std::string& path, int relativeSeat);
 
+    // Start-up: when the device-and-voices switch is on, open the device, stop the effect buffer
+    // and start the tune.
+    void startUp();
     // Stops the effect buffer and plays the tune looped at full volume. The tune shares the effect
     // buffer, so the next effect ends it and it does not come back by itself.
     void startBackgroundMusic();

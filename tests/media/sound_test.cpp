@@ -97,6 +97,21 @@ TEST(Sound, QuickPhraseVoiceNames) {
     }
 }
 
+TEST(Sound, StartUpOpensTheDeviceAndStartsTheTune) {
+    Install install;
+    Sound sound(install.bin);
+    sound.startUp();
+    EXPECT_EQ(sound.device().effectFile(), sound.musicPath());
+    EXPECT_TRUE(sound.device().effectPlaying());
+
+    Sound silent(install.bin);
+    silent.setDeviceOn(false);
+    silent.startUp();
+    EXPECT_FALSE(silent.device().isOpen());
+    silent.startBackgroundMusic();
+    EXPECT_FALSE(silent.device().effectPlaying());
+}
+
 TEST(Sound, VoicesOverlapAcrossSeatsAndReplaceWithinASeat) {
     Opened o;
     const std::string a = o.install.write("pk/a.wav", 400);
