@@ -6,6 +6,7 @@
 #include <string>
 
 #include "net/command.h"
+#include "rules/card.h"
 
 namespace vexal {
 
@@ -38,8 +39,8 @@ constexpr int seatOfBit(uint8_t bits) {
 inline uint8_t frameSeatBits(const CommandFrame& frame) { return frame[kSeatByte] & 0x0F; }
 inline int frameSeat(const CommandFrame& frame) { return seatOfBit(frame[kSeatByte]); }
 
-// Relative seat: 0 the own seat at the bottom, 1 the next, 2 opposite, 3 the last.
-constexpr int relativeSeat(int seat, int ownSeat) { return (seat - ownSeat) & 3; }
+// Relative seat (0 the own seat at the bottom, 1 the next, 2 opposite, 3 the last) is
+// `relativeSeat` of rules/card.h; this is its inverse.
 constexpr int absoluteSeat(int relative, int ownSeat) { return (relative + ownSeat) & 3; }
 
 // Integer fields; each field's owner states its byte order. Readers and writers take the first byte.
