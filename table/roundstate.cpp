@@ -1,6 +1,7 @@
 #include "table/roundstate.h"
 
 #include "net/messages/calling.h"
+#include "rules/hint.h"
 
 namespace vexal {
 
@@ -109,6 +110,11 @@ int calledCardPicture(uint8_t rankByte, uint8_t suitBitValue) {
     if (rank == 14)
         rank = 1;
     return 300 + 13 * bitIndex(suitBitValue & 0x0F) + rank;
+}
+
+HintProposal proposeHint(const Hand& hand, const LastPlay& last) {
+    const HintResult r = hintSearch(hand.cards(), last);
+    return {r.pass, r.slots};
 }
 
 std::string levelTitle(int level) {

@@ -89,6 +89,14 @@ constexpr int playCountdownSeconds(uint8_t byte255, bool goneAway) {
     return byte255 <= 2 ? 15 : byte255;
 }
 
+// The hint for the own hand: the slots to raise, or a pass. (The search's own result names its
+// field after a word the window toolkit reserves, so windows read it through this.)
+struct HintProposal {
+    bool pass = true;
+    std::vector<int> raise;
+};
+HintProposal proposeHint(const Hand& hand, const LastPlay& last);
+
 // Level titles "第一级" .. "第四十级"; empty outside 1..40.
 std::string levelTitle(int level);
 

@@ -1,0 +1,6 @@
+# The round's decisions are plain code; its widgets are the client's.
+target_sources(vexal_core PRIVATE roundstate.cpp settlementlines.cpp)
+if(TARGET vexal_client)
+  target_sources(vexal_client PRIVATE round.cpp deal.cpp calling.cpp hand.cpp play.cpp settlement.cpp
+                 score.cpp sequencechoice.cpp roundautoplay.cpp round.h score.h sequencechoice.h)
+endif()

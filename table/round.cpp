@@ -1,0 +1,395 @@
+// Building the round's widgets, the shared drawing helpers and the wiring into the main loop.
+#include "table/round.h"
+
+#include "core/mainloop.h"
+#include "media/anigif.h"
+#include "media/resources.h"
+#include "media/sound.h"
+#include "platform/eventwait.h"
+#include "table/mainform.h"
+#include "table/score.h"
+#include "table/sequencechoice.h"
+#include "table/session.h"
+#include "table/widgets.h"
+#include "table/windows.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QVBoxLayout>
+
+namespace vexal {
+
+RuleNoticeWindow::RuleNoticeWindow(QWidget* table)
+    : QLabel(table, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_table(table) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    m_close.setSingleShot(true);
+    m_close.setInterval(1500);
+    connect(&m_close, &QTimer::timeout, this, &QWidget::hide);
+    hide();
+}
+
+void RuleNoticeWindow::showNotice(int pictureNumber) {
+    m_picture = pictureNumber;
+    QPixmap pm;
+    if (LoadGifResource(pictureNumber, kGifResourceType, pm)) {
+        setPixmap(pm);
+        resize(pm.size());
+    }
+    centreOver(this, m_table);
+    setWindowOpacity(200 / 255.0);
+    show();
+    raise();
+    m_close.start();
+}
+
+RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowModality(Qt::ApplicationModal);
+    auto* layout = new QVBoxLayout(this);
+    auto* question = new QLabel(this);
+    QPixmap pm;
+    if (LoadGifResource(picture::kRoarConfirm, kGifResourceType, pm))
+        question->setPixmap(pm);
+    else
+        question->setText(QStringLiteral("您确定要“吼”吗?"));
+    layout->addWidget(question);
+    auto* row = new QHBoxLayout;
+    ok = new PictureButton(QStringLiteral("确定"), this);
+    cancel = new PictureButton(QStringLiteral("取消"), this);
+    QPixmap p;
+    if (LoadGifResource(203, kGifResourceType, p))
+        ok->showPicture(p);
+    if (LoadGifResource(205, kGifResourceType, p))
+        cancel->showPicture(p);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(ok, &PictureButton::clicked, this, [this] { emit answered(true); });
+    connect(cancel, &PictureButton::clicked, this, [this] { emit answered(false); });
+    hide();
+}
+
+RoundTable::RoundTable(SessionState& session, MainForm& form, RoundServices services, Sound* sound)
+    : m_session(session), m_form(form), m_services(std::move(services)), m_sound(sound) {
+    programDir = QCoreApplication::applicationDirPath();
+    buildWidgets();
+    m_reviewTimer.setSingleShot(true);
+    m_reviewTimer.setInterval(3000);
+    connect(&m_reviewTimer, &QTimer::timeout, this, &RoundTable::EndReview);
+    m_bombEnd.setSingleShot(true);
+    connect(&m_bombEnd, &QTimer::timeout, this, [this] {
+        bombPlayer->setAction(0);
+        bombPlayer->hide();
+    });
+    m_round.hands[0].seatBit = m_session.own.seatBit;
+    ResetRound();
+}
+
+RoundTable::~RoundTable() = default;
+
+namespace {
+QLabel* pictureLabel(QWidget* parent) {
+    auto* l = new QLabel(parent);
+    l->setScaledContents(true);
+    l->hide();
+    return l;
+}
+}  // namespace
+
+void RoundTable::buildWidgets() {
+    QWidget* pic = m_form.Pic1;
+    for (int r = 0; r < 4; ++r) {
+        for (int i = 0; i < kCardImagesPerSeat; ++i) {
+            QLabel* c = pictureLabel(pic);
+            c->setObjectName(QStringLiteral("cardImage%1_%2").arg(r).arg(i));
+            if (r == 0) {
+                c->setMouseTracking(true);
+                c->installEventFilter(this);
+            }
+            cardImage[r][i] = c;
+        }
+    }
+    imgFaPai = pictureLabel(pic);
+    imgCardMove = pictureLabel(pic);
+    imgMyPaiBei = pictureLabel(pic);
+    for (QLabel*& s : shanImage)
+        s = pictureLabel(pic);
+    img_currBeishu = pictureLabel(pic);
+    img_benlunFenshu = pictureLabel(pic);
+    img_currBeishu->setPixmap(picture(picture::kMultiplierIcon));
+    img_benlunFenshu->setPixmap(picture(picture::kTablePointsIcon));
+    for (QLabel*& i : img_currDefen) {
+        i = pictureLabel(pic);
+        i->setPixmap(picture(picture::kPointsTakenIcon));
+    }
+    lbl_currBeishu = new QLabel(pic);
+    lbl_benlunFenshu = new QLabel(pic);
+    for (QLabel* l : {lbl_currBeishu, lbl_benlunFenshu}) {
+        l->setStyleSheet(QStringLiteral("color: #ffe27a; font-weight: bold;"));
+        l->hide();
+    }
+    img_jiao = new PictureButton(QStringLiteral("叫"), pic);
+    img_hou = new PictureButton(QStringLiteral("吼"), pic);
+    img_pass = new PictureButton(QStringLiteral("过"), pic);
+    connect(img_jiao, &PictureButton::clicked, this, &RoundTable::OnCallClick);
+    connect(img_hou, &PictureButton::clicked, this, &RoundTable::OnRoarClick);
+    connect(img_pass, &PictureButton::clicked, this, &RoundTable::OnPassClick);
+    connect(img_jiao, &PictureButton::entered, this, [this] { img_jiao->showPicture(picture(208)); });
+    connect(img_hou, &PictureButton::entered, this, [this] { img_hou->showPicture(picture(202)); });
+    connect(img_pass, &PictureButton::entered, this, [this] { img_pass->showPicture(picture(185)); });
+    for (PictureButton* b : {img_jiao, img_hou, img_pass}) {
+        b->setScaledContents(true);
+        b->hide();
+    }
+    img_lpKuang = pictureLabel(pic);
+    img_lpKuang->setPixmap(picture(picture::kCalledCardFrame));
+    img_syscallcard = pictureLabel(pic);
+    img_zhuang = pictureLabel(pic);
+    img_zhuang->setPixmap(picture(picture::kBankerMarker));
+    img_zhuangFriend = pictureLabel(pic);
+    img_zhuangFriend->setPixmap(picture(picture::kPartnerMarker));
+    UcDiZhu = new ucAniGIF(pic);
+    UcDiZhu->hide();
+    bombPlayer = new ucAniGIF(pic);
+    bombPlayer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    bombPlayer->hide();
+    for (int r = 0; r < 4; ++r) {
+        Speak[r] = pictureLabel(pic);
+        finishBadge[r] = pictureLabel(pic);
+    }
+    static const char* const kOperation[6] = {"出牌", "提示", "过", "排序", "上一轮", "恢复"};
+    for (int i = 0; i < 6; ++i) {
+        auto* b = new PictureButton(QString::fromUtf8(kOperation[i]), pic);
+        b->setObjectName(QStringLiteral("Operation%1").arg(i));
+        b->setScaledContents(true);
+        b->showPicture(picture(i < 3 ? 178 + 3 * i : 187 + 2 * (i - 3)));
+        connect(b, &PictureButton::clicked, this, [this, i] { OperationClick(i); });
+        connect(b, &PictureButton::entered, this, [this, i] { OperationEnter(i); });
+        b->hide();
+        Operation[static_cast<size_t>(i)] = b;
+    }
+    RuleNotice = new RuleNoticeWindow(&m_form);
+    sequenceChoice = new SequenceChoice(&m_form);
+    connect(sequenceChoice, &SequenceChoice::chosen, this, &RoundTable::sequenceChosen);
+    roarConfirm = new RoarConfirm(&m_form);
+    connect(roarConfirm, &RoarConfirm::answered, this, &RoundTable::OnRoarConfirm);
+    score = new Score(&m_form);
+    m_form.Time_Img->setScaledContents(true);
+    m_form.Time_Img->setPixmap(picture(picture::kClock));
+    pic->installEventFilter(this);
+    m_form.imgDilan->installEventFilter(this);
+    connect(m_form.hero, &Hero::pastRoundRequested, this, [this](int n) {
+        ShowPastRound(n);
+        centreOver(score, &m_form);
+        score->show();
+        score->raise();
+    });
+}
+
+QPixmap RoundTable::picture(int number) {
+    auto it = m_pictures.find(number);
+    if (it != m_pictures.end())
+        return *it;
+    QPixmap pm;
+    LoadGifResource(number, kGifResourceType, pm);
+    m_pictures.insert(number, pm);
+    return pm;
+}
+
+QPixmap RoundTable::cardPicture(CardCode code, bool small) {
+    const int index = isWild(code) ? cardRank(code) : pictureIndex(code);
+    const CardPictureTable table = CardPictureTable::forScale(small ? 0.5 : 1.0);
+    return picture(table.resource(index));
+}
+
+void RoundTable::setCardImage(QLabel* image, CardCode code, bool small) {
+    image->setPixmap(cardPicture(code, small));
+    image->setProperty("card", static_cast<int>(code));
+}
+
+bool RoundTable::effectsOn() const { return m_sound && m_sound->effectsOn() && !m_session.awayMode; }
+bool RoundTable::deviceOn() const { return m_sound && m_sound->deviceOn() && !m_session.awayMode; }
+
+void RoundTable::playEffect(SoundEffect effect) {
+    if (effectsOn())
+        m_sound->playTableEffect(effect);
+}
+
+void RoundTable::send(CommandFrame frame) { m_services.send(frame); }
+
+double RoundTable::sx() const { return m_form.scaleX(); }
+double RoundTable::sy() const { return m_form.scaleY(); }
+int RoundTable::restingTop() const { return qRound(568 * sy()); }
+int RoundTable::ownCardWidth() const { return qRound(90 * sx()); }
+int RoundTable::ownCardHeight() const { return qRound(120 * sy()); }
+int RoundTable::otherCardWidth() const { return qRound(80 * sx()); }
+int RoundTable::otherCardHeight() const { return qRound(108 * sy()); }
+
+int RoundTable::imageOfSlot(int slot) const { return m_round.hands[0].images[static_cast<size_t>(slot)]; }
+
+int RoundTable::slotOfImage(int image) const {
+    const Hand& h = m_round.hands[0];
+    for (int s = 0; s < h.count; ++s)
+        if (h.images[static_cast<size_t>(s)] == image)
+            return s;
+    return -1;
+}
+
+void RoundTable::placeCountdown(int r) {
+    const double w = 64;
+    static const double kTop[4] = {550, 210, 100, 210};
+    const double left[4] = {800, 0.2 * w, 600, 1024 - 1.2 * w};
+    m_form.Time_Img->setGeometry(m_form.units(left[r], kTop[r], w, w));
+    const bool small = sx() < 1;
+    const QRect clock = m_form.Time_Img->geometry();
+    m_form.Number->setGeometry(clock.left() + qRound((small ? 33 : 26) * sx()),
+                               clock.top() + qRound((small ? 31 : 26) * sy()), qRound(30 * sx()), qRound(20 * sy()));
+    m_form.Time_Img->show();
+    m_form.Time_Img->raise();
+    m_form.Number->show();
+    m_form.Number->raise();
+}
+
+void RoundTable::showCountdownNumber(int seconds, bool red) {
+    m_form.Number->setStyleSheet(red ? QStringLiteral("color: rgb(255, 0, 0); font-weight: bold;")
+                                     : QStringLiteral("color: rgb(0, 255, 0); font-weight: bold;"));
+    m_form.Number->setText(QString::number(seconds));
+}
+
+void RoundTable::hideCountdown() {
+    m_form.Time_Img->hide();
+    m_form.Number->hide();
+}
+
+void RoundTable::showSeatBubble(int r, int pictureNumber) {
+    hideSeatBubble();
+    QLabel* b = Speak[static_cast<size_t>(r)];
+    b->setPixmap(picture(pictureNumber));
+    b->setProperty("picture", pictureNumber);
+    static const QPoint kAt[4] = {{430, 470}, {120, 250}, {560, 130}, {730, 250}};
+    b->setGeometry(m_form.units(kAt[r].x(), kAt[r].y(), 100, 42));
+    b->show();
+    b->raise();
+    m_speaking = r;
+    m_services.restartSeatBubbleCount();
+}
+
+bool RoundTable::seatBubbleShown() const { return m_speaking >= 0; }
+
+void RoundTable::hideSeatBubble() {
+    if (m_speaking >= 0)
+        Speak[static_cast<size_t>(m_speaking)]->hide();
+    m_speaking = -1;
+}
+
+QPoint RoundTable::seatMarkerPos(int r) const {
+    static const QPoint kAt[4] = {{120, 530}, {80, 230}, {365, 160}, {850, 230}};
+    return kAt[r];
+}
+
+bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type t = event->type();
+    if (watched == m_form.Pic1 || watched == m_form.imgDilan) {
+        if (t == QEvent::MouseMove) {
+            backgroundMove();
+        } else if (t == QEvent::MouseButtonPress) {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() == Qt::RightButton) {
+                if (watched == m_form.Pic1)
+                    rightClickPlay();
+                else
+                    lowerPanelRightClick();
+            }
+            hideScoreSheet();
+        } else if (t == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            F1Pressed();
+            return true;
+        }
+        return false;
+    }
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (!label)
+        return false;
+    int image = -1;
+    for (int i = 0; i < kCardImagesPerSeat; ++i)
+        if (cardImage[0][i] == label)
+            image = i;
+    if (image < 0)
+        return false;
+    if (t == QEvent::MouseButtonPress) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton)
+            cardLeftClick(image);
+        else if (e->button() == Qt::RightButton)
+            rightClickPlay();
+        return true;
+    }
+    if (t == QEvent::MouseMove) {
+        cardHover(image);
+        return false;
+    }
+    return false;
+}
+
+RoundTable* installRound(MainLoop& loop, MainForm& form, SessionState& session, Sound* sound) {
+    RoundServices s;
+    s.send = [&loop](CommandFrame& f) { loop.sendFrame(f); };
+    s.countdown = [&loop] { return loop.countdown(); };
+    s.setCountdown = [&loop](int v) { loop.setCountdown(v); };
+    s.armPlayCountdown = [&loop](bool on) {
+        if (on)
+            loop.scheduler().arm(Task::PlayCountdown, 0);
+        else
+            loop.scheduler().disarm(Task::PlayCountdown);
+    };
+    s.playCountdownArmed = [&loop] { return loop.scheduler().armed(Task::PlayCountdown); };
+    s.startReadyCountdown = [&loop](int seconds) { loop.startReadyCountdown(seconds); };
+    s.restartSeatBubbleCount = [&loop] { loop.scheduler().restartSeatBubbleCount(); };
+    s.minimiseLobby = [&loop] { loop.minimiseLobby(); };
+    s.wait = [](int ms) { waitProcessingEvents(ms); };
+    s.random01 = [] { return QRandomGenerator::global()->generateDouble(); };
+    auto* round = new RoundTable(session, form, std::move(s), sound);
+    round->setParent(&loop);
+
+    RoundHooks& h = loop.roundHooks;
+    h.onDeal = [round](const CommandFrame& f) { round->onDeal(f); };
+    h.onCallingTurn = [round](const CommandFrame& f) { round->OnCallingTurn(f); };
+    h.onCallResult = [round](const CommandFrame& f) { round->OnCallResult(f); };
+    h.onPlay = [round](const CommandFrame& f) { round->OnPlay(f); };
+    h.onRoundEnd = [round](const CommandFrame& f) { round->OnRoundEnd(f); };
+    h.clearOwnHand = [round] { round->clearOwnHand(); };
+    h.callingTurn = [round] { return round->state().callingTurn; };
+    h.seatBubbleShown = [round] { return round->seatBubbleShown(); };
+    h.hideSeatBubble = [round] { round->hideSeatBubble(); };
+    h.callCountdownTick = [round] { round->CallCountdownTick(); };
+    h.playCountdownTick = [round] { round->PlayCountdownTick(); };
+    if (sound)
+        h.alarmSound = [sound] { sound->playTurnTick(); };
+
+    TableHooks& t = loop.table().hooks;
+    t.resetRound = [round] { round->ResetRound(); };
+    t.closeRoundWindows = [round] { round->closeRoundWindows(); };
+    t.hideScoreSheet = [round] { round->hideScoreSheet(); };
+    t.showScoreBoard = [round, &form] {
+        centreOver(round->score, &form);
+        round->score->show();
+        round->score->raise();
+    };
+    QObject::connect(&form, &MainForm::buttonClicked, round, [round](int i) {
+        if (i == kScoreSheet)
+            round->toggleScoreSheet();
+        else if (i == kHide)
+            round->hideTable();
+        else if (i == kRules)
+            round->openRulesPage();
+    });
+    round->autoplay = qEnvironmentVariableIntValue("VEXAL_AUTOPLAY") == 1;
+    if (qEnvironmentVariableIntValue("VEXAL_AWAY") == 1) {
+        session.awayMode = true;
+        session.goneAway = true;
+    }
+    return round;
+}
+
+}  // namespace vexal
