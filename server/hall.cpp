@@ -84,7 +84,10 @@ void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, TimePoi
         if (again == m_connections.end())
             return;
         again->second.seat = seat;
-        return;
+        if (seat >= 0)
+            return;
+        again->second.table = -1;
+        break;
     }
     answer(LoginResult::StartRefused);
     drop(conn, "login refused: every table is full");
