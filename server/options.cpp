@@ -1,6 +1,8 @@
 #include "server/options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace vexal::server {
 
@@ -21,9 +23,17 @@ bool toInt(const std::string& text, int64_t& value) {
 }  // namespace
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
+    static const std::string kFlags[] = {"--port", "--tables", "--bot-wait", "--turn-seconds", "--seed",
+                                         "--log-level", "--stake", "--wealth", "--start-coins",
+                                         "--reconnect-seconds", "--bot-delay-ms", "--silence-seconds",
+                                         "--selfplay"};
     Options o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& flag = args[i];
+        if (std::find(std::begin(kFlags), std::end(kFlags), flag) == std::end(kFlags)) {
+            error = "unknown flag " + flag;
+            return std::nullopt;
+        }
         if (i + 1 >= args.size()) {
             error = flag + " needs a value";
             return std::nullopt;
