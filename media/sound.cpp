@@ -67,9 +67,11 @@ void Sound::PlayVoice(const std::string& path, int relativeSeat) {
 }
 
 void Sound::startUp() {
-    if (!m_deviceOn || !OpenSound()) return;
+    if (!m_deviceOn || !OpenSound())
+        return;
     StopEffect();
-    if (m_musicOn) startBackgroundMusic();
+    if (m_musicOn)
+        startBackgroundMusic();
 }
 
 void Sound::startBackgroundMusic() {

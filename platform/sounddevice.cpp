@@ -20,6 +20,9 @@ SoundDevice::~SoundDevice() {
 bool SoundDevice::open() {
     if (m_open)
         return true;
+    // SDL's audio brings up its event subsystem, which would otherwise take over SIGINT and
+    // SIGTERM from the Qt program around it.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, MIX_DEFAULT_CHANNELS, 1024) != 0) {

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 
@@ -110,6 +111,18 @@ TEST(Sound, StartUpOpensTheDeviceAndStartsTheTune) {
     EXPECT_FALSE(silent.device().isOpen());
     silent.startBackgroundMusic();
     EXPECT_FALSE(silent.device().effectPlaying());
+}
+
+// Ctrl+C and a plain kill must still end the program once sound is open.
+TEST(Sound, OpeningTheDeviceLeavesSignalsAlone) {
+    Install install;
+    const auto previous = std::signal(SIGTERM, SIG_DFL);
+    {
+        Sound sound(install.bin);
+        ASSERT_TRUE(sound.OpenSound());
+        EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL);
+    }
+    std::signal(SIGTERM, previous);
 }
 
 TEST(Sound, VoicesOverlapAcrossSeatsAndReplaceWithinASeat) {
