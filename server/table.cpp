@@ -297,7 +297,7 @@ void Table::maybeStartRound(TimePoint now) {
 }
 
 void Table::startRound(TimePoint now) {
-    Deck deck = shuffledDeck(m_rng);
+    Deck deck = m_config.dealer ? m_config.dealer(m_rng) : shuffledDeck(m_rng);
     m_round = std::make_unique<Round>(deck, m_nextStarter);
     m_resumeNumber = static_cast<uint32_t>(drawBelow(m_rng, 0x7FFFFFFF)) + 1;
     m_fullSince.reset();
@@ -326,8 +326,6 @@ std::optional<TimePoint> Table::turnDue() const {
     const int seat = calling ? m_round->callingSeat() : m_round->turn();
     if (botControlled(seat))
         return m_turnStarted + m_config.botDelay;
-    if (calling && m_round->offer() == kOfferRoarOnly)
-        return std::nullopt;  // the client's countdown does not answer a roar-only turn either
     Millis limit = calling ? m_config.callingTime : Millis(m_config.turnSeconds * 1000);
     return m_turnStarted + limit + m_config.grace;
 }
@@ -353,6 +351,10 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
         CommandFrame f;
         if (timedOut) {
             CallChoice c{wire::seatBit(seat), kChoicePass, 0, 0};
+            // The client's countdown never answers a roar-only turn; the table must not wait
+            // for ever, and a roar is the only answer there is.
+            if (m_round->offer() == kOfferRoarOnly)
+                c.choice = kChoiceRoar;
             if (m_round->offer() == kOfferCallOrRoar) {
                 CardCode card = automaticCallCard(m_round->hand(seat));
                 c = CallChoice{wire::seatBit(seat), kChoiceCall, static_cast<uint8_t>(cardRank(card)),

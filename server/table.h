@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -65,6 +66,7 @@ struct TableConfig {
     uint64_t seed = 1;
     bool keepBotsAlone = false;  // self-play: bots go on without any human at the table
     int maxRounds = 0;           // self-play: no round is dealt after this many (0: no limit)
+    std::function<Deck(Rng&)> dealer;  // tests: a chosen deal; empty: the seeded shuffle
 };
 
 // One round's result as the table settled it.

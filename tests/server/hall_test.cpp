@@ -157,6 +157,36 @@ TEST_F(HallFixture, TheServerAnswersForAnIdlePlayerOnlyAfterTheCountdownAndGrace
         EXPECT_EQ(f[kSeatByte], 1);
 }
 
+TEST_F(HallFixture, AnIdleStarterWhoCanOnlyRoarIsAnsweredWithARoar) {
+    config.table.botWait = 0s;
+    config.table.botDelay = 0ms;
+    // Seat 0 holds only 5s, 10s, Ks and jokers: nothing it may call.
+    config.table.dealer = [](Rng&) {
+        Deck ordered = orderedDeck();
+        std::vector<CardCode> first, rest;
+        for (CardCode c : ordered) {
+            int rank = cardRank(c);
+            bool uncallable = rank == 5 || rank == 10 || rank == 13 || rank >= 16;
+            (uncallable && first.size() < 27 ? first : rest).push_back(c);
+        }
+        first.insert(first.end(), rest.begin(), rest.end());
+        Deck deck{};
+        std::copy(first.begin(), first.end(), deck.begin());
+        return deck;
+    };
+    make();
+    connect(1, "alice");
+    hall->received(1, encode(ReadyOrLeave{seatBitOf(1), true}), now);
+    ASSERT_EQ(out.of(1, Command::CallingTurn).size(), 1u);
+    EXPECT_EQ(out.of(1, Command::CallingTurn)[0][11], kOfferRoarOnly);
+    advanceTo(now + 14900ms);
+    EXPECT_TRUE(out.of(1, Command::CallResult).empty());
+    advanceTo(now + 100ms);
+    ASSERT_EQ(out.of(1, Command::CallResult).size(), 1u);
+    EXPECT_EQ(decodeCallChoice(out.of(1, Command::CallResult)[0]).choice, kChoiceRoar);
+    EXPECT_EQ(hall->table(0).round()->lone(), 0);
+}
+
 TEST_F(HallFixture, ChatIsRelayedUnderTheSendersSeatAndPrivateLinesOnlyToTheTwo) {
     config.table.bots = false;
     make();
