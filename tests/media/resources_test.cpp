@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -173,6 +174,50 @@ TEST(Resources, PicturesThatMeanDifferentThingsDiffer) {
                 EXPECT_NE(pictureOf(group[i]), pictureOf(group[j])) << group[i] << " and " << group[j];
             }
         }
+    }
+}
+
+// The small set is laid out A, 2, 3 … K per suit, the large set by picture index; a slip in
+// either would show the wrong card. Each small card must look most like its own large card.
+TEST(Resources, SmallCardsShowTheSameCardsAsTheLargeOnes) {
+    std::vector<std::pair<int, int>> pairs;  // large, small
+    for (int suit = 0; suit < 4; ++suit) {
+        for (int rank = 3; rank <= 15; ++rank) {
+            pairs.emplace_back(suit * 16 + rank,
+                               rank <= 13 ? 300 + 13 * suit + rank : 287 + 13 * suit + rank);
+        }
+    }
+    pairs.emplace_back(16, 353);
+    pairs.emplace_back(17, 354);
+    std::vector<QImage> shrunk;
+    for (const auto& [large, small] : pairs) {
+        shrunk.push_back(
+            pictureOf(large).scaled(QSize(70, 94), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    auto difference = [](const QImage& a, const QImage& b) {
+        long total = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                         std::abs(qBlue(p) - qBlue(q));
+            }
+        }
+        return total;
+    };
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const QImage small = pictureOf(pairs[i].second);
+        ASSERT_EQ(small.size(), QSize(70, 94)) << pairs[i].second;
+        size_t best = 0;
+        long bestDifference = -1;
+        for (size_t j = 0; j < pairs.size(); ++j) {
+            const long d = difference(small, shrunk[j]);
+            if (bestDifference < 0 || d < bestDifference) {
+                bestDifference = d;
+                best = j;
+            }
+        }
+        EXPECT_EQ(pairs[best].first, pairs[i].first) << "small picture " << pairs[i].second;
     }
 }
 
