@@ -58,10 +58,13 @@ void NetServer::read(int64_t conn) {
                              gone(conn);
                              return;
                          }
-                         m_hall->received(conn, session->incoming, Clock::now());
-                         reschedule();
-                         if (!session->closing)
-                             read(conn);
+                         // A connection being closed is still read, so that its end is noticed
+                         // and reported, but nothing it sends is taken any more.
+                         if (!session->closing) {
+                             m_hall->received(conn, session->incoming, Clock::now());
+                             reschedule();
+                         }
+                         read(conn);
                      });
 }
 

@@ -178,6 +178,15 @@ TEST(ServerProtocol, FourClientsPlayFullRounds) {
             seatInfos += f[kCommandByte] == commandByte(Command::SeatInfo) ? 1 : 0;
         EXPECT_GE(seatInfos, 4) << p.account << " learns about every seated player";
     }
+    // A fifth player finds the table full: refused, and the server closes the connection.
+    Player late;
+    late.account = "late";
+    login(late, t.server->port());
+    ASSERT_TRUE(pump({&late}, [&] { return late.conn->peerClosed(); }));
+    ASSERT_FALSE(late.received.empty());
+    EXPECT_EQ(late.received[0][kCommandByte], commandByte(Command::Login));
+    EXPECT_EQ(late.received[0][15], 2);
+    EXPECT_FALSE(late.loggedIn);
     EXPECT_TRUE(t.server->running());
 }
 
