@@ -251,6 +251,10 @@ void Table::resume(int seat, int64_t conn, TimePoint now) {
     s.droppedAt.reset();
     m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " reconnects");
     sendTo(seat, encode(ReconnectAnswer{wire::seatBit(seat), true}));
+    // The round it dropped in has been settled meanwhile: the client still waits for that.
+    if (s.resumeAtDrop == m_settledResume)
+        for (const CommandFrame& f : m_lastSettlement)
+            sendTo(seat, f);
     if (!m_round) {
         for (int other = 0; other < kSeats; ++other)
             if (m_seats[other].kind != SeatKind::Empty && m_seats[other].ready)
@@ -547,10 +551,11 @@ void Table::settle(TimePoint now) {
         r.capped = sc.capped;
         r.escapedBits = params.escapedBits;
     }
-    for (int about = 0; about < kSeats; ++about)
+    m_settledResume = m_resumeNumber;
+    for (int about = 0; about < kSeats; ++about) {
         m_lastSettlement[about] = encode(summary.records[about]);
-    for (int about = 0; about < kSeats; ++about)
         broadcast(m_lastSettlement[about]);
+    }
     m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(summary.roundNumber) + " settled");
     m_events.roundSettled(summary);
 

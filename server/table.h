@@ -187,7 +187,8 @@ private:
     TimePoint m_turnStarted{};
     std::optional<TimePoint> m_fullSince;  // the table filled up: the round starts 15 s later at the latest
     std::optional<TimePoint> m_botFillAt;
-    std::array<CommandFrame, kSeats> m_lastSettlement{};
+    std::array<CommandFrame, kSeats> m_lastSettlement{};  // the last round's four records
+    uint32_t m_settledResume = 0;                          // ... and that round's resume number
     PlayEvent m_lastPlayEvent;  // the play to beat in the current trick (for a resumed seat)
 };
 

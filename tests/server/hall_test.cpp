@@ -187,6 +187,40 @@ TEST_F(HallFixture, AnIdleStarterWhoCanOnlyRoarIsAnsweredWithARoar) {
     EXPECT_EQ(hall->table(0).round()->lone(), 0);
 }
 
+TEST_F(HallFixture, AReconnectAfterTheRoundWasSettledGetsItsSettlementThenTheNextDeal) {
+    config.table.botWait = 0s;
+    config.table.botDelay = 100ms;
+    make();
+    connect(1, "alice");
+    hall->received(1, encode(ReadyOrLeave{seatBitOf(1), true}), now);
+    const CommandFrame deal = out.of(1, Command::Deal).at(0);
+    hall->disconnected(1, now);
+    // Bots finish the round for the dropped seat; the next round starts without waiting for it.
+    for (int i = 0; i < 2000 && hall->table(0).roundsPlayed() == 0; ++i)
+        advanceTo(now + 100ms);
+    ASSERT_EQ(hall->table(0).roundsPlayed(), 1);
+    ASSERT_TRUE(hall->table(0).roundRunning());
+
+    hall->connected(2, now);
+    hall->received(2, encode(LoginRequest{true, "alice", "pw", deal[kTokenByte], deal[kTokenByte + 1],
+                                          decodeDeal(deal).resumeNumber}),
+                   now);
+    const std::vector<CommandFrame>& got = out.frames[2];
+    ASSERT_GE(got.size(), 6u);
+    EXPECT_EQ(got[0][kCommandByte], commandByte(Command::ReconnectAnswer));
+    EXPECT_EQ(got[0][15], 1);
+    std::set<uint8_t> about;
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(got[i][kCommandByte], commandByte(Command::RoundEnd));
+        about.insert(got[i][kSeatByte]);
+    }
+    EXPECT_EQ(about, (std::set<uint8_t>{1, 2, 4, 8}));
+    EXPECT_EQ(got[5][kCommandByte], commandByte(Command::Deal));
+    EXPECT_EQ(decodeDeal(got[5]).resumeNumber, hall->table(0).resumeNumber());
+    // The seat belongs to the new connection now.
+    EXPECT_EQ(hall->table(0).connectionOf(0), 2);
+}
+
 TEST_F(HallFixture, ChatIsRelayedUnderTheSendersSeatAndPrivateLinesOnlyToTheTwo) {
     config.table.bots = false;
     make();
