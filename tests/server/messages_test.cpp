@@ -306,6 +306,10 @@ TEST(DealCodec, FreshAndResumedDeals) {
             EXPECT_GE(f[16 + 4 * c.cards + 3], 0x80);  // the stop code ends the hand
         }
     }
+    // The note is code page 936 text, lead byte first: B7 D1 D3 C3 reads 费用.
+    Deal noted = decodeDeal(bytesAt(Command::Deal, {{148, 1}, {149, 0xB7}, {150, 0xD1}, {151, 0xD3}, {152, 0xC3}}));
+    EXPECT_TRUE(noted.noteAlone);
+    EXPECT_EQ(noted.note, "费用");
     // Resume number 258 is written most significant byte first; card 0 least significant first.
     CommandFrame f = encode(Deal{1, {makeCard(13, 8, 42)}, false, "", 258});
     EXPECT_EQ(f[268], 0);
