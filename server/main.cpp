@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
             net.stop();
             io.stop();
         });
+        log.info("seed " + std::to_string(options->hall.table.seed) + ", " +
+                 std::to_string(options->hall.tables) + " tables");
         std::cout << "listening on 127.0.0.1:" << net.port() << std::endl;
         io.run();
     } catch (const std::exception& e) {
