@@ -10,6 +10,7 @@
 #include "table/session.h"
 #include "table/widgets.h"
 #include "table/windows.h"
+#include "platform/trace.h"
 
 namespace vexal {
 
@@ -22,6 +23,7 @@ CommandFrame choiceFrame(uint8_t seatBit, uint8_t choice, uint8_t rank = 0, uint
 void RoundTable::OnCallingTurn(const CommandFrame& frame) {
     const CallingTurn turn = decodeCallingTurn(frame);
     const int s = m_session.relativeOf(turn.seatBit);
+    trace("calling-turn", QStringLiteral("seat %1 offer %2").arg(s).arg(turn.offer));
     m_round.ownPlayTurn = false;
     if (s == 0) {
         const int left = Operation[2]->x();
@@ -185,6 +187,7 @@ void RoundTable::showCalledCard(uint8_t rank, uint8_t suit) {
 void RoundTable::OnCallResult(const CommandFrame& frame) {
     const CallChoice c = decodeCallChoice(frame);
     const int s = m_session.relativeOf(c.seatBit);
+    trace("call-result", QStringLiteral("seat %1 choice %2 rank %3 suit %4").arg(s).arg(c.choice).arg(c.rank).arg(c.suitBit));
     if (c.choice == kChoiceCall) {
         showCalledCard(c.rank, c.suitBit);
         const QPoint at = seatMarkerPos(s);

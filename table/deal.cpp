@@ -11,6 +11,7 @@
 #include "table/sequencechoice.h"
 #include "table/session.h"
 #include "table/widgets.h"
+#include "platform/trace.h"
 
 namespace vexal {
 
@@ -79,6 +80,7 @@ void RoundTable::clearOwnHand() {
 
 void RoundTable::onDeal(const CommandFrame& frame) {
     DealHand(frame);
+    trace("deal", QStringLiteral("%1 cards").arg(m_round.hands[0].count));
     m_round.callingTurn = false;
     m_session.roundRunning = true;
     m_round.reviewEnabled = true;

@@ -14,6 +14,7 @@
 #include "table/session.h"
 #include "table/widgets.h"
 #include "table/windows.h"
+#include "platform/trace.h"
 
 #include <cmath>
 
@@ -245,6 +246,8 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
     const PlayReport p = decodePlayReport(frame);
     const int s = m_session.relativeOf(p.seatBit);
     const int n = static_cast<int>(p.cards.size());
+    trace("play", QStringLiteral("seat %1 cards %2 type %3 flag %4 next %5")
+                      .arg(s).arg(n).arg(p.type).arg(p.trickFlag).arg(m_session.relativeOf(p.nextSeatBit)));
     if (m_round.reviewShowing)
         EndReview();
     m_round.callingTurn = false;

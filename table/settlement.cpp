@@ -30,6 +30,7 @@ void RoundTable::OnRoundEnd(const CommandFrame& frame) {
     score->clearLists();
     const SettlementRecord rec = decodeSettlement(frame);
     const int r = m_session.relativeOf(rec.seatBit);
+    trace("settlement-record", QStringLiteral("seat %1").arg(r));
     m_records[static_cast<size_t>(r)] = rec;
     m_coinUnit = rec.coinUnit;
     if (++m_recordCount < 4)
