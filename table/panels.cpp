@@ -2,6 +2,7 @@
 // buttons' pictures.
 #include "table/mainform.h"
 
+#include "platform/trace.h"
 #include "table/pictures.h"
 
 #include <QPainter>
@@ -39,6 +40,7 @@ void MainForm::drawSeatPanel(int r) {
     Nid[r]->setText(q(nicknameLabelText(p.title, p.nickname)));
     showCoins(r);
     Level[r]->setText(q(p.level));
+    trace("seat", QStringLiteral("%1 %2 %3").arg(r).arg(Nid[r]->text(), Cash[r]->text()));
     if (!loadPicture(OK[r], kReadyMarkPicture + coinLevel(p.coins))) {
         OK[r]->setText(QStringLiteral("OK"));
         OK[r]->setAlignment(Qt::AlignCenter);

@@ -1,0 +1,6 @@
+if(TARGET vexal_client)
+  add_library(kestrel_lobby STATIC lobbywindow.cpp lobbywindow.h)
+  target_link_libraries(kestrel_lobby PUBLIC vexal_client)
+  add_executable(kestrel-lobby main.cpp)
+  target_link_libraries(kestrel-lobby PRIVATE kestrel_lobby)
+endif()

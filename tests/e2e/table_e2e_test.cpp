@@ -1,0 +1,174 @@
+// Real processes on loopback: vexal-server with bots off, kestrel-lobby starting real tables.
+#include "platform/windowbus.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString kBin = QStringLiteral(VEXAL_BINARY_DIR "/bin");
+
+// Processes are started with an environment of their own: headless, self-answering boxes,
+// traces on, and a runtime folder per table so four tables can run for one user.
+QProcessEnvironment tableEnvironment(const QString& runtime) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("VEXAL_AUTO_ANSWER"), QStringLiteral("1"));
+    env.insert(QStringLiteral("VEXAL_TRACE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("VEXAL_RUNTIME_DIR"), runtime);
+    return env;
+}
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+struct Proc {
+    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
+    QString out;
+    void pump(int ms = 50) {
+        p->waitForReadyRead(ms);
+        out += QString::fromUtf8(p->readAll());
+    }
+    Proc() = default;
+    Proc(Proc&&) = default;
+    ~Proc() {
+        if (p && p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+};
+
+// End-to-end runs use real timers; the limit only stops a broken run from hanging.
+bool waitFor(std::vector<Proc*> procs, const std::function<bool()>& done, int limitMs = 90000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limitMs)
+            return false;
+        for (Proc* p : procs)
+            p->pump(20);
+    }
+    return true;
+}
+
+Proc startTableAlone(const QString& runtime, const QStringList& args) {
+    Proc t;
+    t.p->setProcessEnvironment(tableEnvironment(runtime));
+    t.p->setProcessChannelMode(QProcess::MergedChannels);
+    t.p->start(kBin + QStringLiteral("/vexal"), args);
+    return t;
+}
+
+TEST(TableEndToEnd, FourTablesLogInGetSeatedAndOneLeavesWhenTheLobbySays1024) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const quint16 port = freePort();
+    Proc server;
+    server.p->setProcessChannelMode(QProcess::MergedChannels);
+    server.p->start(kBin + QStringLiteral("/vexal-server"),
+                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"),
+                     QStringLiteral("off"), QStringLiteral("--log-level"), QStringLiteral("info")});
+    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+        << server.out.toStdString();
+
+    std::vector<std::unique_ptr<Proc>> lobbies;
+    std::vector<Proc*> all{&server};
+    for (int i = 1; i <= 4; ++i) {
+        const QString runtime = dir.path() + QStringLiteral("/rt%1").arg(i);
+        QDir().mkpath(runtime);
+        auto lobby = std::make_unique<Proc>();
+        lobby->p->setProcessEnvironment(tableEnvironment(runtime));
+        lobby->p->setProcessChannelMode(QProcess::MergedChannels);
+        lobby->p->start(kBin + QStringLiteral("/kestrel-lobby"),
+                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
+                         QStringLiteral("player%1").arg(i), QStringLiteral("--password"), QStringLiteral("pw"),
+                         QStringLiteral("--autostart")});
+        all.push_back(lobby.get());
+        lobbies.push_back(std::move(lobby));
+    }
+    auto seated = [&](const Proc& p) {
+        int seats = 0;
+        for (int r = 0; r < 4; ++r)
+            seats += p.out.contains(QStringLiteral("trace: seat: %1 [").arg(r)) ? 1 : 0;
+        return seats == 4 && p.out.contains(QStringLiteral("trace: sysmsg0: 游戏将在15秒内开始"));
+    };
+    ASSERT_TRUE(waitFor(all, [&] {
+        for (auto& l : lobbies)
+            if (!seated(*l))
+                return false;
+        return true;
+    })) << lobbies[0]->out.toStdString();
+
+    for (int i = 0; i < 4; ++i) {
+        const QString& out = lobbies[static_cast<size_t>(i)]->out;
+        for (int j = 1; j <= 4; ++j)
+            EXPECT_TRUE(out.contains(QStringLiteral("] player%1 100000金币").arg(j)) ||
+                        out.contains(QStringLiteral("] player%1 ").arg(j)))
+                << "table " << i + 1 << " does not show player" << j;
+        // The lobby heard the login task (22) before the written login (771).
+        const qsizetype login = out.indexOf(QStringLiteral("lobby: received 22"));
+        const qsizetype written = out.indexOf(QStringLiteral("lobby: received 771"));
+        EXPECT_GE(login, 0);
+        EXPECT_GT(written, login);
+    }
+
+    // The lobby asks table 1 to leave: the server sees that seat's leave.
+    vexal::WindowBus bus(vexal::busFolder(dir.path() + QStringLiteral("/rt1")));
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 1024));
+    EXPECT_TRUE(waitFor(all, [&] {
+        return server.out.contains(QStringLiteral("player1 leaves"));
+    }, 30000)) << server.out.toStdString();
+}
+
+TEST(TableEndToEnd, StartUpRefusalsAndFailures) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Nothing listens on this port: the table stays up, retrying its login.
+    const QString unreachable = QStringLiteral("a$b$127.0.0.1$%1$12345Room 1$0$$0$$$0$$$0$0$").arg(freePort());
+
+    {
+        Proc first = startTableAlone(dir.path(), {unreachable});
+        ASSERT_TRUE(waitFor({&first}, [&] { return first.out.contains(QStringLiteral("正在连接服务器...")); }, 30000))
+            << first.out.toStdString();
+        Proc second = startTableAlone(dir.path(), {unreachable});
+        ASSERT_TRUE(second.p->waitForFinished(30000));
+        second.out += QString::fromUtf8(second.p->readAll());
+        EXPECT_TRUE(second.out.contains(QStringLiteral("messagebox: 警告: 新Vexal已经运行！"))) << second.out.toStdString();
+        EXPECT_EQ(first.p->state(), QProcess::Running);
+    }
+
+    struct Case {
+        QStringList args;
+        QString box;  // empty: ends without any message box
+    };
+    const Case cases[] = {
+        {{}, QStringLiteral("messagebox: 警告: 本游戏需从游戏大厅中启动！")},
+        {{QStringLiteral("a$b$127.0.0.1$6000$12345Room 1$0$$0$$$0$$$0$")}, QString()},  // 14 fields
+        {{QStringLiteral("a$b$127.0.0.1$x$12345Room 1$0$$0$$$0$$$0$0$")}, QString()},   // port not a number
+    };
+    for (const Case& c : cases) {
+        Proc t = startTableAlone(dir.path() + QStringLiteral("/other"), c.args);
+        ASSERT_TRUE(t.p->waitForFinished(30000)) << c.args.join(' ').toStdString();
+        t.out += QString::fromUtf8(t.p->readAll());
+        EXPECT_EQ(t.p->exitCode(), 0);
+        if (c.box.isEmpty())
+            EXPECT_FALSE(t.out.contains(QStringLiteral("messagebox:"))) << t.out.toStdString();
+        else
+            EXPECT_TRUE(t.out.contains(c.box)) << t.out.toStdString();
+    }
+}
+
+}  // namespace
