@@ -1,0 +1,453 @@
+// The round's widgets on the offscreen platform: frames in, widgets and sent frames read back.
+#include "table/round.h"
+
+#include "../rules/cards.h"
+#include "media/anigif.h"
+#include "media/inifile.h"
+#include "net/messages/calling.h"
+#include "net/messages/deal.h"
+#include "net/messages/play.h"
+#include "net/messages/settlement.h"
+#include "rules/sort.h"
+#include "table/mainform.h"
+#include "table/score.h"
+#include "table/sequencechoice.h"
+#include "table/session.h"
+#include "table/widgets.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace vexal {
+namespace {
+
+using testing::cards;
+
+// A table for own seat bit 1 (server seat 0); everything sent is recorded, waits return at once.
+struct Table {
+    SessionState session;
+    MainForm form{session};
+    std::vector<CommandFrame> sent;
+    int countdown = 0;
+    bool playArmed = false;
+    int readySeconds = -1;
+    std::unique_ptr<RoundTable> round;
+    QTemporaryDir dir;
+
+    Table() {
+        session.own.seatBit = 1;
+        session.loggedIn = true;
+        session.turnTimeLimit = 15;
+        RoundServices s;
+        s.send = [this](CommandFrame& f) { sent.push_back(f); };
+        s.countdown = [this] { return countdown; };
+        s.setCountdown = [this](int v) { countdown = v; };
+        s.armPlayCountdown = [this](bool on) { playArmed = on; };
+        s.playCountdownArmed = [this] { return playArmed; };
+        s.startReadyCountdown = [this](int v) {
+            readySeconds = v;
+            countdown = v;
+        };
+        s.restartSeatBubbleCount = [] {};
+        s.minimiseLobby = [] {};
+        s.wait = [](int) {};
+        s.random01 = [] { return 0.0; };
+        round = std::make_unique<RoundTable>(session, form, std::move(s), nullptr);
+        round->programDir = dir.path();
+        form.show();
+    }
+
+    RoundState& st() { return round->state(); }
+
+    // The own hand, drawn, without a deal.
+    void holds(std::string_view text) {
+        st().hands[0] = testing::hand(text);
+        st().hands[0].anchorX = static_cast<int16_t>(500);
+        round->ShowCard();
+        for (int r = 1; r < 4; ++r)
+            st().hands[static_cast<size_t>(r)].count = 27;
+    }
+
+    // The server names the own seat next: leading (trick flag 1) or following a play of `last`.
+    void ownLeads() { round->OnPlay(encode(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3})); }
+    void ownFollows(PlayType type, std::string_view last) {
+        round->OnPlay(encode(PlayReport{8, 1, kTrickGoesOn, 0, type, cards(last, 60), 0, false, 3}));
+    }
+
+    // Raises the own cards of these slots by clicking them.
+    void click(std::initializer_list<int> which) {
+        for (int slot : which) {
+            QLabel* image = round->cardImage[0][st().hands[0].images[static_cast<size_t>(slot)]];
+            QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        }
+    }
+    int slotOf(std::string_view card) {
+        const CardCode c = cards(card)[0];
+        for (int s = 0; s < st().hands[0].count; ++s) {
+            const CardCode h = st().hands[0].codes[static_cast<size_t>(s)];
+            if (cardRank(h) == cardRank(c) && suitBit(h) == suitBit(c))
+                return s;
+        }
+        return -1;
+    }
+    std::vector<int> playTypesSent() const {
+        std::vector<int> out;
+        for (const CommandFrame& f : sent)
+            if (f[kCommandByte] == 7)
+                out.push_back(f[15] == 2 ? f[18] : 0);
+        return out;
+    }
+};
+
+TEST(RoundDeal, DealLaysOutASortedHandAndFullPiles) {
+    Table t;
+    Deal d;
+    d.seatBit = 1;
+    d.cards = cards("3d 4d 5d 6d 7d 8d 9d 10d Jd Qd Kd Ad 2d 3c 4c 5c 6c 7c 8c 9c 10c Jc Qc Kc Ac SJ BJ");
+    d.noteAlone = true;
+    d.note = "本局";
+    t.round->onDeal(encode(d));
+    const Hand& h = t.st().hands[0];
+    ASSERT_EQ(h.count, 27);
+    Hand sorted = h;
+    ASSERT_TRUE(SortbyBig(sorted, 27));
+    EXPECT_EQ(h.codes, sorted.codes);
+    for (int s = 0; s < 27; ++s) {
+        QLabel* image = t.round->cardImage[0][h.images[static_cast<size_t>(s)]];
+        EXPECT_TRUE(image->isVisible());
+        EXPECT_EQ(image->property("card").toInt(), h.codes[static_cast<size_t>(s)]);
+        if (s > 0) {
+            EXPECT_GT(image->x(), t.round->cardImage[0][h.images[static_cast<size_t>(s - 1)]]->x());
+        }
+    }
+    for (int r = 1; r < 4; ++r) {
+        EXPECT_EQ(t.round->shanImage[static_cast<size_t>(r - 1)]->property("picture").toInt(), 538 + r);
+        EXPECT_EQ(t.st().hands[static_cast<size_t>(r)].count, 27);
+    }
+    EXPECT_GT(t.round->dealSteps(), 12);  // every one of the twelve legs moved the card
+    EXPECT_EQ(t.round->lbl_currBeishu->text(), "1");
+    EXPECT_TRUE(t.session.roundRunning);
+    EXPECT_EQ(t.st().settlementNote, "本局");
+    EXPECT_TRUE(t.round->Operation[3]->isVisible());
+    EXPECT_FALSE(t.round->Operation[0]->isVisible());
+}
+
+TEST(RoundCalling, RightClickWhileACallIsOfferedDoesNotPlay) {
+    Table t;
+    t.holds("9d 8c 7s 6h 5d");
+    t.round->OnCallingTurn(encode(CallingTurn{1, kOfferCallOrRoar}));
+    EXPECT_TRUE(t.round->img_jiao->isVisible());
+    EXPECT_TRUE(t.round->img_hou->isVisible());
+    EXPECT_FALSE(t.round->img_pass->isVisible());
+    t.click({0});
+    QTest::mouseClick(t.round->cardImage[0][0], Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseClick(t.form.Pic1, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_TRUE(t.sent.empty());
+    // Only one card is raised as the call candidate.
+    t.click({1});
+    EXPECT_EQ(t.st().callCandidate, 1);
+    EXPECT_FALSE(t.round->isRaised(t.st().hands[0].images[0]));
+}
+
+TEST(RoundCalling, CallButtonChecksTheCandidate) {
+    struct Case {
+        const char* hand;
+        int slot;  // -1 none
+        bool sends;
+    };
+    const Case cases[] = {{"Kd 9c", -1, false}, {"Kd 9c", 0, false}, {"Kd 9c", 1, true}, {"2d Ac", 1, true}, {"2d Ac", 0, false}};
+    for (const Case& c : cases) {
+        Table t;
+        t.holds(c.hand);
+        t.round->OnCallingTurn(encode(CallingTurn{1, kOfferCallOrRoar}));
+        if (c.slot >= 0)
+            t.click({c.slot});
+        t.round->OnCallClick();
+        ASSERT_EQ(t.sent.size(), c.sends ? 1u : 0u) << c.hand << " " << c.slot;
+        if (c.sends) {
+            const CallChoice sent = decodeCallChoice(t.sent[0]);
+            EXPECT_EQ(sent.choice, kChoiceCall);
+            EXPECT_EQ(sent.rank, cardRank(t.st().hands[0].codes[static_cast<size_t>(c.slot)]));
+            EXPECT_FALSE(t.round->img_jiao->isVisible());
+        } else {
+            EXPECT_EQ(t.round->RuleNotice->pictureNumber(), 209);
+            EXPECT_TRUE(t.round->RuleNotice->isVisible());
+        }
+    }
+}
+
+TEST(RoundCalling, CountdownAnswersForThePlayer) {
+    struct Case {
+        uint8_t offer;
+        bool away;
+        int ticksBeforeAnswer;
+        int answer;  // -1 none
+    };
+    const Case cases[] = {{kOfferCallOrRoar, false, 10, kChoiceCall},
+                          {kOfferRoarOrPass, false, 10, kChoicePass},
+                          {kOfferCallOrRoar, true, 1, kChoiceCall},
+                          {kOfferRoarOnly, false, 10, -1}};
+    for (const Case& c : cases) {
+        Table t;
+        t.session.awayMode = c.away;
+        t.holds("Ad 5c 10s Jh 2d");
+        t.round->OnCallingTurn(encode(CallingTurn{1, c.offer}));
+        for (int i = 0; i < c.ticksBeforeAnswer; ++i)
+            t.round->CallCountdownTick();
+        // A roar-only turn runs no countdown at all.
+        EXPECT_EQ(t.countdown, c.answer < 0 ? 10 : 0);
+        EXPECT_TRUE(t.sent.empty());
+        t.round->CallCountdownTick();
+        if (c.answer < 0) {
+            EXPECT_TRUE(t.sent.empty());
+            continue;
+        }
+        ASSERT_EQ(t.sent.size(), 1u);
+        const CallChoice sent = decodeCallChoice(t.sent[0]);
+        EXPECT_EQ(sent.choice, c.answer);
+        if (c.answer == kChoiceCall) {
+            EXPECT_EQ(sent.rank, 11);  // the highest slot that may be called: J
+            EXPECT_EQ(sent.suitBit, kSuitHearts);
+        }
+        EXPECT_FALSE(t.st().callingTurn);
+        EXPECT_FALSE(t.form.Number->isVisible());
+    }
+}
+
+TEST(RoundCalling, RoarReplacesTheCall) {
+    Table t;
+    t.round->OnCallResult(encode(CallChoice{2, kChoiceCall, 14, kSuitClubs}));
+    EXPECT_TRUE(t.round->img_zhuang->isVisible());
+    EXPECT_TRUE(t.round->img_syscallcard->isVisible());
+    t.round->OnCallResult(encode(CallChoice{4, kChoiceRoar, 0, 0}));
+    EXPECT_FALSE(t.round->img_zhuang->isVisible());
+    EXPECT_FALSE(t.round->img_syscallcard->isVisible());
+    EXPECT_TRUE(t.round->UcDiZhu->isVisible());
+    EXPECT_EQ(t.st().roarSeat, 2);
+    EXPECT_EQ(t.round->Speak[2]->property("picture").toInt(), 225);
+}
+
+TEST(RoundPlay, IllegalSelectionShowsTheNoticeAndSendsNothing) {
+    Table t;
+    t.holds("Kd Qc 9s 9h 4d");
+    t.ownFollows(kPlayPair, "10d 10c");
+    t.click({t.slotOf("Kd"), t.slotOf("Qc")});  // not a pair
+    QTest::mouseClick(t.round->Operation[0], Qt::LeftButton);
+    EXPECT_TRUE(t.sent.empty());
+    EXPECT_EQ(t.round->RuleNotice->pictureNumber(), 210);
+    EXPECT_TRUE(t.round->RuleNotice->isVisible());
+    EXPECT_EQ(t.st().hands[0].count, 5);
+    // A pair that does not beat 10 10 is refused the same way; one that does is played.
+    t.round->lowerAll();
+    t.click({t.slotOf("9s"), t.slotOf("9h")});
+    t.round->JudgeChuPai();
+    EXPECT_TRUE(t.sent.empty());
+    t.round->lowerAll();
+    t.holds("Kd Kc 9s");
+    t.ownFollows(kPlayPair, "10d 10c");
+    t.click({0, 1});
+    t.round->JudgeChuPai();
+    EXPECT_EQ(t.playTypesSent(), std::vector<int>{kPlayPair});
+    EXPECT_EQ(t.st().hands[0].count, 1);
+    EXPECT_EQ(t.st().lastPlay.type, kPlayPair);
+}
+
+TEST(RoundPlay, AmbiguousRunWhileLeadingAsksAndSendsTheChoice) {
+    for (int option = 0; option < 2; ++option) {
+        Table t;
+        t.holds("SJ BJ 6d 6c 5d 5c 3h");
+        t.ownLeads();
+        EXPECT_FALSE(t.round->Operation[2]->isVisible());  // a leader cannot pass
+        t.click({0, 1, 2, 3, 4, 5});
+        t.round->JudgeChuPai();
+        ASSERT_TRUE(t.round->sequenceChoice->isVisible());
+        EXPECT_EQ(t.round->sequenceChoice->options(), (QStringList{"556677", "555666"}));
+        EXPECT_TRUE(t.sent.empty());
+        QTest::mouseClick(t.round->sequenceChoice->option[static_cast<size_t>(option)], Qt::LeftButton);
+        EXPECT_FALSE(t.round->sequenceChoice->isVisible());
+        ASSERT_EQ(t.playTypesSent(), std::vector<int>{option == 0 ? kPlayPairRun : kPlayTripleRun});
+        EXPECT_EQ(t.sent[0][19], 2);  // two wild cards
+        EXPECT_EQ(t.st().hands[0].count, 1);
+    }
+    // Cancel closes the dialog and changes nothing.
+    Table t;
+    t.holds("SJ BJ 6d 6c 5d 5c");
+    t.ownLeads();
+    t.click({0, 1, 2, 3, 4, 5});
+    t.round->JudgeChuPai();
+    QTest::mouseClick(t.round->sequenceChoice->cancel, Qt::LeftButton);
+    EXPECT_FALSE(t.round->sequenceChoice->isVisible());
+    EXPECT_TRUE(t.sent.empty());
+    EXPECT_EQ(t.st().hands[0].count, 6);
+}
+
+TEST(RoundPlay, OpponentWildCardsAreLaidWhereTheirRanksBelong) {
+    auto wild = [](int rank, int joker, int id) { return makeCard(joker, rank << 4, id); };
+    struct Case {
+        std::vector<CardCode> received;
+        std::vector<std::string> shown;  // "W" for a joker picture
+    };
+    std::vector<CardCode> a = cards("8d 7d 7c 6d 6c");
+    a.push_back(wild(8, 16, 104));
+    std::vector<CardCode> b = cards("10d 10c 8d 8c");
+    b.push_back(wild(9, 16, 104));
+    b.push_back(wild(9, 17, 106));
+    const Case cases[] = {{a, {"8d", "W", "7d", "7c", "6d", "6c"}}, {b, {"10d", "10c", "W", "W", "8d", "8c"}}};
+    for (const Case& c : cases) {
+        Table t;
+        t.holds("3d");
+        t.round->OnPlay(encode(PlayReport{4, 8, kTrickGoesOn, 0, kPlayPairRun, c.received, 0, false, 3}));
+        std::vector<std::string> shown;
+        int lastLeft = -1;
+        for (size_t k = 0; k < c.received.size(); ++k) {
+            QLabel* image = t.round->cardImage[2][k];
+            EXPECT_TRUE(image->isVisible());
+            EXPECT_GT(image->x(), lastLeft);
+            lastLeft = image->x();
+            const CardCode code = image->property("card").toInt();
+            shown.push_back(isWild(code) ? "W" : testing::describe(code));
+        }
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(t.st().hands[2].count, 27 - static_cast<int>(c.received.size()));
+        EXPECT_EQ(t.st().lastPlay.count, static_cast<int>(c.received.size()));
+        EXPECT_EQ(t.st().lastPlay.type, kPlayPairRun);
+    }
+}
+
+TEST(RoundPlay, TwoEightCardBombsMakeTheMultiplierThirtySix) {
+    Table t;
+    t.holds("3d");
+    t.round->ResetRoundLabels();
+    t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, 15, cards("9d 9d 9c 9c 9h 9h 9s 9s"), 0, false, 3}));
+    t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, 15, cards("Jd Jd Jc Jc Jh Jh Js Js", 20), 0, false, 3}));
+    EXPECT_EQ(t.st().multiplier, 36.0);
+    EXPECT_EQ(t.round->lbl_currBeishu->text(), "36");
+    EXPECT_EQ(t.st().bombs[1], (std::vector<PlayType>{15, 15}));
+    EXPECT_EQ(t.round->Speak[1]->property("picture").toInt(), 230);  // 轰炸
+    EXPECT_EQ(t.st().hands[1].count, 11);
+}
+
+TEST(RoundPlay, TrickTakenAndFinishing) {
+    Table t;
+    t.holds("3d 4d");
+    t.st().hands[3].count = 2;
+    t.round->OnPlay(encode(PlayReport{8, 1, kTrickGoesOn, 0, kPlayPair, cards("Kd Kc"), 20, false, 3}));
+    EXPECT_TRUE(t.round->finishBadge[3]->isVisible());
+    EXPECT_EQ(t.round->finishBadge[3]->property("picture").toInt(), 360);
+    EXPECT_FALSE(t.round->shanImage[2]->isVisible());
+    EXPECT_TRUE(t.round->Operation[2]->isVisible());  // following: the pass button shows
+    // Seat 2 takes the trick (flag 9), the own seat leads: no pass button.
+    t.round->OnPlay(encode(PlayReport{2, 1, kTrickToByte16, 4, 0, {}, 25, false, 3}));
+    EXPECT_EQ(t.st().pointsTaken[2], 25);
+    EXPECT_EQ(t.form.lbl_currDefen[2]->text(), "25");
+    EXPECT_FALSE(t.round->cardImage[3][0]->isVisible());
+    EXPECT_FALSE(t.round->Operation[2]->isVisible());
+    EXPECT_TRUE(t.round->Operation[0]->isVisible());
+    EXPECT_EQ(t.st().lastPlay.type, kPlayNone);
+}
+
+TEST(RoundPlay, HintRaisesTheProposalOrPasses) {
+    Table t;
+    t.holds("Jd Jc 10d 10c 9s");
+    t.ownFollows(kPlaySingle, "9d");
+    t.click({0});
+    QTest::mouseClick(t.round->Operation[1], Qt::LeftButton);
+    int raised = 0;
+    for (int s = 0; s < 5; ++s)
+        if (t.round->isRaised(t.st().hands[0].images[static_cast<size_t>(s)])) {
+            ++raised;
+            EXPECT_EQ(cardRank(t.st().hands[0].codes[static_cast<size_t>(s)]), 10);
+        }
+    EXPECT_EQ(raised, 1);
+    EXPECT_TRUE(t.sent.empty());
+    Table u;
+    u.holds("3d 4c");
+    u.ownFollows(kPlaySingle, "2d");
+    QTest::mouseClick(u.round->Operation[1], Qt::LeftButton);
+    EXPECT_EQ(u.playTypesSent(), std::vector<int>{0});  // a pass
+}
+
+TEST(RoundPlay, TwoTimeoutsSwitchAwayModeOn) {
+    Table t;
+    t.session.timeoutLimit = 2;
+    t.holds("3d 4c 5h 6s Kd");
+    for (int turn = 0; turn < 2; ++turn) {
+        EXPECT_FALSE(t.session.awayMode);
+        t.ownLeads();
+        ASSERT_TRUE(t.playArmed);
+        for (int i = 0; i < 4; ++i)  // 3 seconds down to 0, then the answer
+            t.round->PlayCountdownTick();
+        EXPECT_FALSE(t.playArmed);
+    }
+    EXPECT_TRUE(t.session.awayMode);
+    EXPECT_TRUE(t.session.goneAway);
+    EXPECT_EQ(t.session.timeoutCount, 2);
+    // Each time-out led the last card of the hand.
+    EXPECT_EQ(t.playTypesSent(), (std::vector<int>{kPlaySingle, kPlaySingle}));
+    EXPECT_EQ(t.st().hands[0].count, 3);
+    // In away mode (gone away) the next turn lasts one second.
+    t.ownLeads();
+    EXPECT_EQ(t.countdown, 1);
+}
+
+TEST(RoundSettlement, FourRecordsFillTheSheetCoinsAndFile) {
+    Table t;
+    t.session.players[0].coins = 1000;
+    t.session.players[1].coins = 50;
+    t.session.players[0].nickname = "me";
+    t.st().initialCoins = {"1000金币", "50金币", "0金币", "0金币"};
+    t.st().hands[1].count = 2;
+    for (int seat = 0; seat < 4; ++seat) {
+        SettlementRecord r;
+        r.seatBit = static_cast<uint8_t>(1 << seat);
+        r.stake = 10;
+        const uint8_t places[4] = {1, 3, 2, 4};
+        r.place = places[seat];
+        r.subtotalGain = r.finalGain = seat == 0 || seat == 2;
+        r.subtotal = r.finalAmount = 40;
+        r.callerBit = 1;
+        r.partnerBit = 4;
+        r.level = static_cast<uint8_t>(seat + 1);
+        r.coinUnit = 0;
+        r.finalPoints = seat == 0 ? 200 : 0;
+        if (seat == 1)
+            r.heldCards = cards("Ad 3c");
+        t.round->OnRoundEnd(encode(r));
+        EXPECT_EQ(t.round->score->isVisible(), seat == 3);
+    }
+    EXPECT_EQ(t.session.roundCounter, 1);
+    EXPECT_EQ(t.session.players[0].coins, 1040);
+    EXPECT_EQ(t.session.players[1].coins, 10);
+    EXPECT_EQ(t.session.players[0].wins, 1u);
+    EXPECT_EQ(t.session.players[1].losses, 1u);
+    EXPECT_EQ(t.form.Cash[0]->text(), "1040金条");
+    EXPECT_EQ(t.form.Level[2]->text(), "第三级");
+    EXPECT_EQ(t.form.hero->Num->item(0)->text(), "           1");
+    EXPECT_EQ(t.readySeconds, 15);
+    EXPECT_FALSE(t.session.roundRunning);
+    EXPECT_FALSE(t.session.startDisarmed);
+    const QStringList own = t.round->score->lines(0);
+    EXPECT_TRUE(own.contains("朋友"));
+    EXPECT_TRUE(own.contains("枯踹       :×4"));
+    EXPECT_EQ(t.round->score->lines(4), (QStringList{"", "最终分: 40金币"}));
+    // The opponents' remaining cards are revealed.
+    EXPECT_EQ(t.st().hands[1].count, 2);
+    // The statistics file keeps the round, and the sheet can be rebuilt from it.
+    classIniFile ini((t.dir.path() + "/info.vx").toStdString());
+    EXPECT_EQ(ini.GetIniKey("juNum:1", "name( 0 )"), "me");
+    EXPECT_EQ(ini.GetIniKey("juNum:1", "count( 0 ) ForeColor"), "255");
+    EXPECT_EQ(ini.GetIniKey("juNum:1", "count( 4 )"), "2");
+    const QStringList before = t.round->score->lines(1);
+    t.round->score->clearLists();
+    t.round->ShowPastRound(1);
+    QStringList blanked = before;
+    for (QString& l : blanked)
+        if (l.isEmpty())
+            l = " ";
+    EXPECT_EQ(t.round->score->lines(1), blanked);
+    EXPECT_EQ(t.round->score->listColour(0), kSheetRed);
+}
+
+}  // namespace
+}  // namespace vexal
