@@ -1,10 +1,18 @@
 #include "server/hall.h"
 
+#include "net/messages/departure.h"
 #include "net/messages/login.h"
 #include "net/messages/seating.h"
 #include "net/messages/wire.h"
 
 namespace vexal::server {
+
+namespace {
+
+constexpr const char* kSilentReason = "长时间没有响应，您已离开游戏桌。";
+constexpr const char* kShutdownReason = "游戏服务器正在关闭，请稍后重新进入。";
+
+}  // namespace
 
 Hall::Hall(const HallConfig& config, Outbox& out, Logger& log)
     : m_config(config), m_out(out), m_log(log), m_rng(config.table.seed ^ 0x5EA7ED) {
@@ -138,6 +146,25 @@ void Hall::roundSettled(const RoundSummary& summary) {
             c.lastHeard = summary.at;
 }
 
+CommandFrame Hall::stamped(CommandFrame frame, uint16_t token) {
+    frame[kTokenByte] = static_cast<uint8_t>(token >> 8);
+    frame[kTokenByte + 1] = static_cast<uint8_t>(token);
+    return frame;
+}
+
+void Hall::shutdown(TimePoint now) {
+    std::vector<int64_t> conns;
+    for (const auto& [conn, c] : m_connections) {
+        conns.push_back(conn);
+        if (c.table >= 0 && c.seat >= 0)
+            m_out.send(conn, stamped(encode(Removal{wire::seatBit(c.seat), kShutdownReason}), c.token));
+    }
+    for (int64_t conn : conns) {
+        drop(conn, "server shutting down");
+        disconnected(conn, now);
+    }
+}
+
 void Hall::tick(TimePoint now) {
     std::vector<std::pair<int64_t, std::string>> silent;
     for (const auto& [conn, c] : m_connections) {
@@ -149,6 +176,9 @@ void Hall::tick(TimePoint now) {
             silent.emplace_back(conn, "silent too long");
     }
     for (const auto& [conn, why] : silent) {
+        const Connection& c = m_connections[conn];
+        if (c.table >= 0 && c.seat >= 0)
+            m_out.send(conn, stamped(encode(Removal{wire::seatBit(c.seat), kSilentReason}), c.token));
         drop(conn, why);
         disconnected(conn, now);
     }

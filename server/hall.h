@@ -28,12 +28,16 @@ public:
     // The connection closed or failed. Also called by the transport after the hall closed it.
     void disconnected(int64_t conn, TimePoint now);
 
+    // Tells every seated player the server is going away (command 22) and closes every connection.
+    void shutdown(TimePoint now);
+
     void tick(TimePoint now);
     std::optional<TimePoint> nextWakeup() const;
 
     const Table& table(int index) const { return *m_tables[index]; }
     int tableCount() const { return static_cast<int>(m_tables.size()); }
     int roundsSettled() const { return m_roundsSettled; }
+    size_t connectionCount() const { return m_connections.size(); }
 
     // TableEvents
     void seatReleased(int64_t conn, const Profile& profile) override;
@@ -52,6 +56,7 @@ private:
     void reconnect(int64_t conn, Connection& c, const CommandFrame& frame, TimePoint now);
     void drop(int64_t conn, const std::string& why);
     uint16_t newToken();
+    static CommandFrame stamped(CommandFrame frame, uint16_t token);
 
     HallConfig m_config;
     Outbox& m_out;

@@ -37,10 +37,17 @@ int main(int argc, char** argv) {
         Hall hall(options->hall, net, log);
         net.start(hall);
         asio::signal_set signals(io, SIGINT, SIGTERM);
+        asio::steady_timer grace(io);
         signals.async_wait([&](asio::error_code, int) {
             log.info("shutting down");
-            net.stop();
-            io.stop();
+            net.stopAccepting();
+            hall.shutdown(Clock::now());
+            // The removal notices get a moment to leave before everything closes.
+            grace.expires_after(std::chrono::milliseconds(300));
+            grace.async_wait([&](asio::error_code) {
+                net.stop();
+                io.stop();
+            });
         });
         log.info("seed " + std::to_string(options->hall.table.seed) + ", " +
                  std::to_string(options->hall.tables) + " tables");

@@ -16,12 +16,19 @@ void NetServer::start(Hall& hall) {
     reschedule();
 }
 
-void NetServer::stop() {
+void NetServer::stopAccepting() {
     asio::error_code ec;
     m_acceptor.close(ec);
     m_timer.cancel();
-    for (auto& [conn, s] : m_sessions)
+}
+
+void NetServer::stop() {
+    stopAccepting();
+    asio::error_code ec;
+    for (auto& [conn, s] : m_sessions) {
+        s->closer.cancel();
         s->socket.close(ec);
+    }
     m_sessions.clear();
 }
 
@@ -113,18 +120,33 @@ void NetServer::close(int64_t conn) {
         shutdown(conn);
 }
 
+// Ends our side only: closing a socket with unread input makes the system reset the connection,
+// and a reset can destroy the last frames (a refusal, a removal notice) before the peer reads
+// them. The read loop sees the peer's end; a peer that never ends is cut off after a while.
 void NetServer::shutdown(int64_t conn) {
     auto it = m_sessions.find(conn);
     if (it == m_sessions.end())
         return;
+    auto session = it->second;
     asio::error_code ignored;
-    it->second->socket.shutdown(tcp::socket::shutdown_both, ignored);
-    it->second->socket.close(ignored);
+    session->socket.shutdown(tcp::socket::shutdown_send, ignored);
+    session->closer.expires_after(std::chrono::seconds(5));
+    session->closer.async_wait([session](asio::error_code ec) {
+        if (ec)
+            return;
+        asio::error_code ignored;
+        session->socket.close(ignored);
+    });
 }
 
 void NetServer::gone(int64_t conn) {
-    if (m_sessions.erase(conn) == 0)
+    auto it = m_sessions.find(conn);
+    if (it == m_sessions.end())
         return;
+    asio::error_code ignored;
+    it->second->closer.cancel();
+    it->second->socket.close(ignored);
+    m_sessions.erase(it);
     m_log.debug("connection " + std::to_string(conn) + " gone");
     m_hall->disconnected(conn, Clock::now());
     reschedule();

@@ -19,6 +19,8 @@ public:
 
     // Starts accepting; the hall must outlive the server's work.
     void start(Hall& hall);
+    // No new connections and no more timer wake-ups; the open ones go on until closed.
+    void stopAccepting();
     void stop();
     uint16_t port() const { return m_port; }
 
@@ -32,7 +34,8 @@ private:
         std::deque<CommandFrame> outgoing;
         bool writing = false;
         bool closing = false;
-        explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)) {}
+        asio::steady_timer closer;  // forces the close when the peer does not answer our end
+        explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)), closer(socket.get_executor()) {}
     };
 
     void accept();

@@ -6,5 +6,7 @@ target_link_libraries(vexal_server_game PUBLIC vexal_core)
 
 find_package(Threads REQUIRED)
 add_executable(vexal-server main.cpp netserver.cpp)
-target_compile_definitions(vexal-server PRIVATE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+# Asio decides on aligned allocation from macros of whichever standard header came first, so two
+# files could disagree on how handler memory is freed; one fixed choice for every file.
+target_compile_definitions(vexal-server PRIVATE ASIO_STANDALONE ASIO_NO_DEPRECATED ASIO_DISABLE_STD_ALIGNED_ALLOC)
 target_link_libraries(vexal-server PRIVATE vexal_server_game Threads::Threads)

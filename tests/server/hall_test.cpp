@@ -269,6 +269,8 @@ TEST_F(HallFixture, SilenceDropsAConnectionBetweenRoundsOnly) {
     EXPECT_TRUE(out.closed.count(2));
     advanceTo(now + 1s);
     EXPECT_TRUE(out.closed.count(1));
+    ASSERT_EQ(out.of(1, Command::Removal).size(), 1u);
+    EXPECT_EQ(decodeRemoval(out.of(1, Command::Removal)[0]).reason, "长时间没有响应，您已离开游戏桌。");
 
     // During a round nobody is dropped for silence: the client does not keep alive then.
     RecordingOutbox fresh;

@@ -9,6 +9,7 @@
 
 #include "net/messages/calling.h"
 #include "net/messages/deal.h"
+#include "net/messages/departure.h"
 #include "net/messages/play.h"
 #include "net/messages/wire.h"
 #include "server/deck.h"
@@ -182,7 +183,7 @@ TEST(ServerProtocol, FourClientsPlayFullRounds) {
     Player late;
     late.account = "late";
     login(late, t.server->port());
-    ASSERT_TRUE(pump({&late}, [&] { return late.conn->peerClosed(); }));
+    ASSERT_TRUE(pump({&late}, [&] { return late.conn->finished(); }));
     ASSERT_FALSE(late.received.empty());
     EXPECT_EQ(late.received[0][kCommandByte], commandByte(Command::Login));
     EXPECT_EQ(late.received[0][15], 2);
@@ -248,6 +249,19 @@ TEST(ServerProtocol, RefusesBadFramesAndTheRoundGoesOn) {
         ++refusals;
     EXPECT_GE(refusals, 2u * 5u + 1u) << log;
     EXPECT_TRUE(t.server->running());
+}
+
+TEST(ServerProtocol, ShutdownTellsEverySeatedPlayerAndExitsCleanly) {
+    Table4 t;
+    ASSERT_TRUE(pump(t.all(), [&] { return t.players[3].dealt.size() == 27; }));
+    for (Player& p : t.players)
+        p.hold = true;  // nobody plays on; the server is stopped in the middle of the round
+    EXPECT_EQ(t.server->terminate(), 0);
+    for (Player& p : t.players) {
+        ASSERT_TRUE(pump({&p}, [&] { return p.conn->finished(); })) << p.account;
+        ASSERT_EQ(p.received.back()[kCommandByte], commandByte(Command::Removal)) << p.account;
+        EXPECT_EQ(decodeRemoval(p.received.back()).reason, "游戏服务器正在关闭，请稍后重新进入。");
+    }
 }
 
 // Plays until `p` has seen at least `plays` command 6 frames of the current round.

@@ -82,6 +82,16 @@ ServerProcess::~ServerProcess() {
     std::remove(m_logPath.c_str());
 }
 
+int ServerProcess::terminate() {
+    if (m_pid <= 0)
+        return -1;
+    kill(m_pid, SIGTERM);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 bool ServerProcess::running() {
     int status = 0;
     return m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == 0;

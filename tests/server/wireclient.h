@@ -24,6 +24,8 @@ public:
     uint16_t port() const { return m_port; }
     std::string log() const;  // everything written to stderr so far
     bool running();
+    // SIGTERM, then the exit status (-1 when it did not exit normally).
+    int terminate();
 
 private:
     pid_t m_pid = -1;
@@ -43,6 +45,8 @@ public:
     void close();
     bool open() const { return m_fd >= 0; }
     bool peerClosed() const { return m_peerClosed; }
+    // Closed by the peer and every frame it sent taken.
+    bool finished() const { return m_peerClosed && m_buffer.size() < kFrameSize; }
     int fd() const { return m_fd; }
     // Reads what has arrived; false once the peer has closed the connection.
     bool readAvailable();
