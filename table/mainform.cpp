@@ -242,8 +242,8 @@ QRect MainForm::units(double left, double top, double width, double height) cons
 }
 
 QRect MainForm::seatPanelRect(int r) const {
-    // Portrait corner of each seat's panel: own seat at the bottom, then counter-clockwise.
-    static const QPoint kCorner[4] = {{30, 586}, {910, 250}, {400, 24}, {40, 250}};
+    // Portrait corner of each seat's panel: own seat at the bottom, then clockwise: left, top, right.
+    static const QPoint kCorner[4] = {{30, 586}, {40, 250}, {400, 24}, {910, 250}};
     return units(kCorner[r].x(), kCorner[r].y(), 64, 64);
 }
 
