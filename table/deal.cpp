@@ -50,8 +50,13 @@ void RoundTable::ResetRound() {
         m_form.lbl_currDefen[static_cast<size_t>(r)]->hide();
     }
     m_speaking = -1;
-    for (PictureButton* b : Operation)
-        b->hide();
+    // Play, hint and pass in a row over the hand's right half; sort, review and restore stacked
+    // beside the hand, clear of the countdown clock.
+    static const int kOperation[6][2] = {{560, 520}, {630, 520}, {700, 520}, {950, 560}, {950, 600}, {950, 640}};
+    for (size_t i = 0; i < Operation.size(); ++i) {
+        Operation[i]->setGeometry(m_form.units(kOperation[i][0], kOperation[i][1], 64, 32));
+        Operation[i]->hide();
+    }
     m_form.showRoomRules(false);
     hideCountdown();
     img_lpKuang->setGeometry(m_form.units(936, 88, 84, 146));

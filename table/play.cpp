@@ -368,6 +368,9 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
     m_form.Number->raise();
     if (closesTrick(p.trickFlag))
         m_round.lastPlay.type = kPlayNone;
+    ++m_playsShown;
+    if (!screenshotPrefix.isEmpty() && m_round.ownPlayTurn)
+        screenshotAfterPlay();
     if (autoplay && m_round.ownPlayTurn)
         QTimer::singleShot(autoplayDelayMs, this, &RoundTable::autoplayTurn);
 }

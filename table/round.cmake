@@ -2,5 +2,5 @@
 target_sources(vexal_core PRIVATE roundstate.cpp settlementlines.cpp)
 if(TARGET vexal_client)
   target_sources(vexal_client PRIVATE round.cpp deal.cpp calling.cpp hand.cpp play.cpp settlement.cpp
-                 score.cpp sequencechoice.cpp roundautoplay.cpp round.h score.h sequencechoice.h)
+                 score.cpp sequencechoice.cpp roundautoplay.cpp roundshots.cpp round.h score.h sequencechoice.h)
 endif()

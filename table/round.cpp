@@ -385,6 +385,9 @@ RoundTable* installRound(MainLoop& loop, MainForm& form, SessionState& session, 
             round->openRulesPage();
     });
     round->autoplay = qEnvironmentVariableIntValue("VEXAL_AUTOPLAY") == 1;
+    round->screenshotPrefix = qEnvironmentVariable("VEXAL_SCREENSHOT_ROUND");
+    if (!round->screenshotPrefix.isEmpty())
+        round->autoplayDelayMs = 1500;  // the turn stays open long enough to be pictured
     if (qEnvironmentVariableIntValue("VEXAL_AWAY") == 1) {
         session.awayMode = true;
         session.goneAway = true;

@@ -170,6 +170,12 @@ public:
     int autoplayDelayMs = 150;
     void autoplayTurn();
 
+    // VEXAL_SCREENSHOT_ROUND=prefix (visual checks): "<prefix>-play.png" when the own turn opens
+    // after a dozen plays, "<prefix>-score.png" with the score sheet over the table.
+    QString screenshotPrefix;
+    void screenshotAfterPlay();
+    void screenshotScore();
+
     // Test seam: the frames `DealHand` waits for each flying-card step.
     int dealSteps() const { return m_dealSteps; }
 
@@ -229,6 +235,8 @@ private:
     int m_moveDy = 0;
     int m_dealSteps = 0;
     int m_speaking = -1;
+    int m_playsShown = 0;
+    bool m_playShot = false;
 
     // Settlement.
     std::array<SettlementRecord, 4> m_records{};

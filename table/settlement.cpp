@@ -146,6 +146,8 @@ void RoundTable::ShowSettlement() {
     score->show();
     score->raise();
     WriteRoundFile(m_session.roundCounter);
+    if (!screenshotPrefix.isEmpty())
+        screenshotScore();
     if (traceEnabled())
         for (int j = 0; j < 8; ++j)
             trace("score", QStringLiteral("%1: %2").arg(j).arg(score->lines(j).join(QLatin1Char('|'))));
