@@ -179,6 +179,7 @@ void RoundTable::buildWidgets() {
     m_form.Time_Img->setPixmap(picture(picture::kClock));
     pic->installEventFilter(this);
     m_form.imgDilan->installEventFilter(this);
+    m_form.installEventFilter(this);  // F1 reaches the window itself when no child has the focus
     connect(m_form.hero, &Hero::pastRoundRequested, this, [this](int n) {
         ShowPastRound(n);
         centreOver(score, &m_form);
@@ -290,6 +291,13 @@ QPoint RoundTable::seatMarkerPos(int r) const {
 
 bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type t = event->type();
+    if (watched == &m_form) {
+        if (t == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            F1Pressed();
+            return true;
+        }
+        return false;
+    }
     if (watched == m_form.Pic1 || watched == m_form.imgDilan) {
         if (t == QEvent::MouseMove) {
             backgroundMove();

@@ -449,5 +449,69 @@ TEST(RoundSettlement, FourRecordsFillTheSheetCoinsAndFile) {
     EXPECT_EQ(t.round->score->listColour(0), kSheetRed);
 }
 
+TEST(RoundHand, SortTwiceRestoreAndReview) {
+    Table t;
+    t.holds("3d 3c 9s Kd Kc Kh 5d");
+    t.session.roundRunning = true;
+    t.st().reviewEnabled = true;
+    QTest::mouseClick(t.round->Operation[3], Qt::LeftButton);
+    EXPECT_EQ(t.st().sortMode, 2);
+    EXPECT_EQ(cardRank(t.st().hands[0].codes[0]), 13);  // three kings first by count
+    QTest::mouseClick(t.round->Operation[3], Qt::LeftButton);
+    Hand expected = testing::hand("3d 3c 9s Kd Kc Kh 5d");
+    ASSERT_TRUE(SortbyBig(expected, expected.count));
+    EXPECT_EQ(t.st().hands[0].codes, expected.codes);
+    t.click({0, 2});
+    EXPECT_EQ(t.st().raisedCount, 2);
+    QTest::mouseClick(t.round->Operation[5], Qt::LeftButton);
+    EXPECT_EQ(t.st().raisedCount, 0);
+    for (int s = 0; s < 7; ++s)
+        EXPECT_FALSE(t.round->isRaised(t.st().hands[0].images[static_cast<size_t>(s)]));
+    // The review shows each seat's previous play and ends at the next play.
+    t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("4d"), 0, false, 3}));
+    t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("6d", 9), 0, false, 3}));
+    QTest::mouseClick(t.round->Operation[4], Qt::LeftButton);
+    EXPECT_TRUE(t.round->cardImage[1][0]->isVisible());
+    EXPECT_FALSE(t.round->cardImage[1][1]->isVisible());
+    EXPECT_FALSE(t.st().reviewEnabled);
+    t.round->OnPlay(encode(PlayReport{4, 8, kTrickGoesOn, 0, 0, {}, 0, false, 3}));
+    EXPECT_FALSE(t.round->cardImage[1][0]->isVisible());
+    EXPECT_TRUE(t.round->cardImage[1][1]->isVisible());
+    EXPECT_TRUE(t.st().reviewEnabled);
+}
+
+TEST(RoundHand, PlayButtonsDoNothingOutOfTurnAndF1GoesAway) {
+    Table t;
+    t.holds("3d 4c");
+    t.click({0});
+    QTest::mouseClick(t.round->Operation[0], Qt::LeftButton);
+    t.round->OperationClick(0);
+    t.round->OperationClick(2);
+    EXPECT_TRUE(t.sent.empty());
+    QTest::keyClick(&t.form, Qt::Key_F1);
+    EXPECT_TRUE(t.session.awayMode);
+    EXPECT_TRUE(t.session.goneAway);
+}
+
+TEST(RoundDeal, ADealMidRoundStartsFromNothing) {
+    Table t;
+    t.holds("3d");
+    t.round->ResetRoundLabels();
+    t.round->OnPlay(encode(PlayReport{2, 4, kTrickToByte16, 2, 15, cards("9d 9d 9c 9c 9h 9h 9s 9s"), 30, false, 3}));
+    ASSERT_EQ(t.round->lbl_currBeishu->text(), "6");
+    t.round->ResetRound();
+    Deal d;
+    d.seatBit = 1;
+    d.cards = cards("3d 4d 5d 6d 7d 8d 9d 10d Jd Qd Kd Ad 2d 3c 4c 5c 6c 7c 8c 9c 10c Jc Qc Kc Ac SJ BJ");
+    t.round->onDeal(encode(d));
+    EXPECT_EQ(t.round->lbl_currBeishu->text(), "1");
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(t.form.lbl_currDefen[static_cast<size_t>(r)]->text(), "0");
+    EXPECT_TRUE(t.st().bombs[1].empty());
+    EXPECT_FALSE(t.round->cardImage[1][0]->isVisible());
+    for (int r = 1; r < 4; ++r)
+        EXPECT_EQ(t.round->shanImage[static_cast<size_t>(r - 1)]->property("picture").toInt(), 538 + r);
+}
+
 }  // namespace
 }  // namespace vexal

@@ -1,0 +1,1 @@
+vexal_add_bench(round_bench round_bench.cpp)
