@@ -297,6 +297,8 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
             img_zhuangFriend->show();
             img_zhuangFriend->raise();
         }
+        if (s == 0)
+            takeServerPlayedCards(p.cards);
         if (s != 0) {
             const size_t rs = static_cast<size_t>(s);
             for (int k = 0; k < m_round.review[rs].count; ++k)
@@ -373,6 +375,42 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
         screenshotAfterPlay();
     if (autoplay && m_round.ownPlayTurn)
         QTimer::singleShot(autoplayDelayMs, this, &RoundTable::autoplayTurn);
+}
+
+// The echo of an own play whose cards are still in the hand: the server played for this seat
+// (its turn ran out there first). The hand follows the server, or it would keep cards the seat
+// no longer holds and every later play naming them would be refused.
+void RoundTable::takeServerPlayedCards(const std::vector<CardCode>& played) {
+    Hand& hand = m_round.hands[0];
+    std::vector<int> images;
+    for (CardCode c : played)
+        for (int slot = 0; slot < hand.count; ++slot)
+            if (cardId(hand.codes[static_cast<size_t>(slot)]) == cardId(c)) {
+                images.push_back(hand.images[static_cast<size_t>(slot)]);
+                removeSlot(hand, slot);
+                break;
+            }
+    if (images.empty())
+        return;
+    hidePlayButtons();
+    m_round.ownPlayTurn = false;
+    m_round.handInputEnabled = false;
+    const int w = otherCardWidth();
+    ShownPlay shown;
+    for (size_t k = 0; k < images.size(); ++k) {
+        QLabel* c = cardImage[0][static_cast<size_t>(images[k])];
+        setCardImage(c, played[k], true);
+        c->setGeometry(qRound(handFanLeft(hand.anchorX, static_cast<int>(images.size()), static_cast<int>(k), sx(), w) +
+                              24 * sx()),
+                       hand.anchorY + qRound(24 * sy()), w, otherCardHeight());
+        c->show();
+        c->raise();
+        shown.images[static_cast<size_t>(shown.count++)] = images[k];
+    }
+    m_round.shown[0] = shown;
+    ShowCard();
+    if (hand.count == 0 && m_round.finishingPlace < 3)
+        showFinishingBadge(0);
 }
 
 void RoundTable::startReview() {

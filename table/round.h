@@ -124,6 +124,7 @@ public:
     void PlayCountdownTick();
     void hintPressed();
     void sequenceChosen(int option);
+    void takeServerPlayedCards(const std::vector<CardCode>& played);
 
     // Settlement (settlement.cpp).
     void OnRoundEnd(const CommandFrame& frame);

@@ -513,5 +513,23 @@ TEST(RoundDeal, ADealMidRoundStartsFromNothing) {
         EXPECT_EQ(t.round->shanImage[static_cast<size_t>(r - 1)]->property("picture").toInt(), 538 + r);
 }
 
+TEST(RoundPlay, AnOwnPlayTheServerMadeLeavesTheHand) {
+    Table t;
+    t.holds("3d 4c 5h");
+    const CardCode four = t.st().hands[0].codes[static_cast<size_t>(t.slotOf("4c"))];
+    t.round->OnPlay(encode(PlayReport{1, 2, kTrickGoesOn, 0, kPlaySingle, {four}, 0, false, 3}));
+    EXPECT_EQ(t.st().hands[0].count, 2);
+    EXPECT_EQ(t.slotOf("4c"), -1);
+    EXPECT_EQ(t.st().shown[0].count, 1);
+    // The echo of a play the client sent itself finds nothing left to take.
+    t.ownLeads();
+    t.click({t.slotOf("5h")});
+    t.round->JudgeChuPai();
+    ASSERT_EQ(t.st().hands[0].count, 1);
+    const CardCode five = t.st().shown[0].count ? t.round->cardImage[0][t.st().shown[0].images[0]]->property("card").toInt() : 0;
+    t.round->OnPlay(encode(PlayReport{1, 2, kTrickGoesOn, 0, kPlaySingle, {five}, 0, false, 3}));
+    EXPECT_EQ(t.st().hands[0].count, 1);
+}
+
 }  // namespace
 }  // namespace vexal
