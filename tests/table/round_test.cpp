@@ -531,5 +531,31 @@ TEST(RoundPlay, AnOwnPlayTheServerMadeLeavesTheHand) {
     EXPECT_EQ(t.st().hands[0].count, 1);
 }
 
+TEST(RoundHand, HoverLiftsAndClicksRaiseOrIgnore) {
+    Table t;
+    t.holds("3d 4c 5h");
+    QLabel* first = t.round->cardImage[0][t.st().hands[0].images[0]];
+    const int resting = first->y();
+    t.round->cardHover(t.st().hands[0].images[0]);
+    EXPECT_EQ(first->y(), resting - 5);
+    t.click({0});  // a hovered card is raised, not lowered
+    EXPECT_TRUE(t.round->isRaised(t.st().hands[0].images[0]));
+    EXPECT_LT(first->y(), resting - 5);
+    EXPECT_EQ(t.st().raisedCount, 1);
+    t.click({0});
+    EXPECT_EQ(first->y(), resting);
+    EXPECT_EQ(t.st().raisedCount, 0);
+    // The image of a card already played is not part of the hand: clicks on it do nothing.
+    t.ownLeads();
+    t.click({0});
+    t.round->JudgeChuPai();
+    ASSERT_EQ(t.st().shown[0].count, 1);
+    const int played = t.st().shown[0].images[0];
+    const QPoint before = t.round->cardImage[0][static_cast<size_t>(played)]->pos();
+    t.round->cardLeftClick(played);
+    EXPECT_EQ(t.round->cardImage[0][static_cast<size_t>(played)]->pos(), before);
+    EXPECT_EQ(t.st().raisedCount, 0);
+}
+
 }  // namespace
 }  // namespace vexal
