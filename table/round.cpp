@@ -309,7 +309,10 @@ bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
                 else
                     lowerPanelRightClick();
             }
-            hideScoreSheet();
+            if (watched == m_form.Pic1) {
+                hideScoreSheet();
+                m_form.hero->hide();
+            }
         } else if (t == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
             F1Pressed();
             return true;
