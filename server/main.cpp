@@ -2,6 +2,7 @@
 #include <csignal>
 #include <iostream>
 #include <random>
+#include <string_view>
 
 #include "server/netserver.h"
 #include "server/options.h"
@@ -11,6 +12,12 @@ using namespace vexal::server;
 
 int main(int argc, char** argv) {
     std::string error;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
     std::optional<Options> options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
         std::cerr << "vexal-server: " << error << '\n' << kUsage;
