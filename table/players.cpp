@@ -8,28 +8,10 @@ namespace vexal {
 
 PlayerRecord playerRecordFrom(const SeatInfo& info) {
     PlayerRecord r;
-    r.nickname = info.nickname;
-    r.faceCode = info.faceCode.empty() ? std::string("m1") : info.faceCode;
-    r.male = info.male;
-    r.location = info.location;
-    r.score = info.score;
-    r.credit = info.credit;
-    r.coins = info.coins;
-    r.statistic3 = info.statistic3;
-    r.level = info.level;
-    r.statistics456 = info.statistics456;
-    r.loginCount = info.loginCount;
-    r.disconnectCount = info.disconnectCount;
-    r.wins = info.wins;
-    r.losses = info.losses;
-    r.account = info.account;
-    r.title = info.title;
-    r.ready = info.ready;
-    r.extraText1 = info.extraText1;
-    r.extraText2 = info.extraText2;
+    static_cast<SeatInfo&>(r) = info;
+    if (r.faceCode.empty())
+        r.faceCode = "m1";
     r.seatBit = info.seatBit & 0x0F;
-    r.wealthMultiple = info.wealthMultiple;
-    r.pluginRefused = info.pluginRefused;
     r.portraitIndex = portraitIndex(r.faceCode);
     return r;
 }

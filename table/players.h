@@ -11,29 +11,7 @@ namespace vexal {
 
 // What the seat information (command 20) says about the player in one seat; indexed by relative
 // seat and cleared (texts empty, numbers 0) when the player leaves.
-struct PlayerRecord {
-    std::string nickname;
-    std::string faceCode;
-    bool male = false;
-    std::string location;
-    int64_t score = 0;
-    int64_t credit = 0;
-    int64_t coins = 0;
-    int64_t statistic3 = 0;
-    std::string level;
-    std::array<int64_t, 3> statistics456{};
-    uint32_t loginCount = 0;
-    uint32_t disconnectCount = 0;
-    uint32_t wins = 0;
-    uint32_t losses = 0;
-    std::string account;
-    std::string title;
-    bool ready = false;
-    std::string extraText1;
-    std::string extraText2;
-    uint8_t seatBit = 0;
-    uint32_t wealthMultiple = 0;
-    bool pluginRefused = false;
+struct PlayerRecord : SeatInfo {
     int portraitIndex = 0;
 
     bool empty() const { return account.empty() && nickname.empty(); }
