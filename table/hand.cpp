@@ -210,14 +210,8 @@ void RoundTable::closeRoundWindows() {
 
 // F1: everything out of sight at once, and the table plays by itself from now on.
 void RoundTable::F1Pressed() {
-    m_form.information->hide();
-    m_form.exitConfirm->hide();
-    m_form.hero->hide();
-    closeRoundWindows();
     m_session.awayMode = true;
-    m_session.goneAway = true;
-    m_form.showMinimized();
-    m_services.minimiseLobby();
+    hideTable();
 }
 
 void RoundTable::hideTable() {

@@ -443,16 +443,6 @@ void RoundTable::EndReview() {
     m_round.reviewEnabled = true;
 }
 
-void RoundTable::enterAwayModeByTimeouts() {
-    m_form.information->hide();
-    m_form.exitConfirm->hide();
-    m_form.hero->hide();
-    closeRoundWindows();
-    m_session.awayMode = true;
-    m_session.goneAway = true;
-    m_form.showMinimized();
-    m_services.minimiseLobby();
-}
 
 void RoundTable::PlayCountdownTick() {
     if (!m_session.loggedIn || !m_services.playCountdownArmed())
@@ -472,7 +462,7 @@ void RoundTable::PlayCountdownTick() {
         if (m_session.timeoutLimit > 0) {
             ++m_session.timeoutCount;
             if (!m_session.awayMode && m_session.timeoutCount >= m_session.timeoutLimit)
-                enterAwayModeByTimeouts();
+                F1Pressed();  // two time-outs leave the table as F1 does
         }
         if (Operation[2]->isVisible()) {
             sequenceChoice->hide();

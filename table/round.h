@@ -217,7 +217,6 @@ private:
     void showReview(int r);
     void layOpponentRow(int r);
     void runBombAnimation();
-    void enterAwayModeByTimeouts();
     void flyLeg(int pictureNumber, int dx, int dy, const std::function<bool(const QRect&)>& arrived);
     void showCalledCard(uint8_t rank, uint8_t suitBit);
     QPoint seatMarkerPos(int r) const;
