@@ -57,7 +57,10 @@ int paletteEntries(uint8_t packed) {
     return 2 << (packed & 7);
 }
 
+// The graphic control extension waiting for the next image. A plain flag rather than
+// std::optional: GCC 12 reports the optional's fields as maybe-uninitialized in Release builds.
 struct PendingControl {
+    bool present = false;
     size_t offset = 0;
     uint8_t packed = 0;
     int delay = 0;
@@ -80,7 +83,7 @@ GifFrameTable readBlocks(Reader& in) {
         in.skip(3 * static_cast<size_t>(table.globalPaletteEntries));
     }
 
-    std::optional<PendingControl> control;
+    PendingControl control;
     for (;;) {
         const size_t blockStart = in.pos();
         const uint8_t introducer = in.byte();
@@ -102,7 +105,7 @@ GifFrameTable readBlocks(Reader& in) {
                 const uint8_t len = in.byte();
                 const auto fields = in.bytes(len);
                 if (len >= 4) {
-                    control = PendingControl{blockStart, fields[0], fields[1] | (fields[2] << 8), fields[3]};
+                    control = PendingControl{true, blockStart, fields[0], fields[1] | (fields[2] << 8), fields[3]};
                 }
                 in.skipSubBlocks();
             } else {
@@ -135,18 +138,18 @@ GifFrameTable readBlocks(Reader& in) {
         // An image without any data (code size and terminator only) is not a frame.
         if (frame.dataEnd - frame.imageDataOffset > 2) {
             frame.dataOffset = frame.descriptorOffset;
-            if (control) {
+            if (control.present) {
                 frame.hasControl = true;
-                frame.dataOffset = control->offset;
-                frame.controlPacked = control->packed;
-                frame.controlDelay = control->delay;
-                frame.delayMs = control->delay * 10;
-                frame.disposal = (control->packed >> 2) & 3;
+                frame.dataOffset = control.offset;
+                frame.controlPacked = control.packed;
+                frame.controlDelay = control.delay;
+                frame.delayMs = control.delay * 10;
+                frame.disposal = (control.packed >> 2) & 3;
                 if (frame.disposal == 3 && table.frames.empty())
                     frame.disposal = 0;
-                frame.transparent = control->packed & 1;
+                frame.transparent = control.packed & 1;
                 if (frame.transparent)
-                    frame.transparentIndex = control->transparentIndex;
+                    frame.transparentIndex = control.transparentIndex;
             }
             frame.palette = frame.localPaletteEntries > 0 ? static_cast<int>(table.frames.size()) + 1 : 0;
             table.largestFrameData = std::max(table.largestFrameData, frame.dataEnd - frame.dataOffset);
@@ -154,7 +157,7 @@ GifFrameTable readBlocks(Reader& in) {
             table.screenHeight = std::max(table.screenHeight, frame.top + frame.height);
             table.frames.push_back(frame);
         }
-        control.reset();
+        control = PendingControl{};
     }
     return table;
 }

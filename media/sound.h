@@ -70,11 +70,17 @@ inline std::string bombSoundFile(int n) {
 // The voice file of a quick phrase: "v", the voice number (relative seat + 1), "0", the sex
 // code (the speaker's sex byte in decimal), "0", the list, the phrase number in two digits.
 inline std::string quickPhraseVoiceName(int relativeSeat, int sex, int list, int phrase) {
-    std::string number = std::to_string(phrase);
+    std::string name = "v";
+    name += std::to_string(relativeSeat + 1);
+    name += '0';
+    name += std::to_string(sex);
+    name += '0';
+    name += std::to_string(list);
     if (phrase >= 0 && phrase < 10)
-        number = "0" + number;
-    return "v" + std::to_string(relativeSeat + 1) + "0" + std::to_string(sex) + "0" + std::to_string(list) +
-           number + ".wav";
+        name += '0';
+    name += std::to_string(phrase);
+    name += ".wav";
+    return name;
 }
 
 class Sound {

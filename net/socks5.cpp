@@ -49,7 +49,9 @@ std::vector<uint8_t> socks5AuthRequest(std::string_view userName, std::string_vi
 }
 
 std::vector<uint8_t> socks5ConnectRequest(std::string_view host, uint16_t port) {
-    std::vector<uint8_t> out{kVersion, kCommandConnect, 0};
+    std::vector<uint8_t> out;
+    out.reserve(7 + kMaxFieldChars);
+    out.assign({kVersion, kCommandConnect, 0});
     if (isDottedNumbers(host)) {
         out.push_back(kAddressIpv4);
         size_t start = 0;
