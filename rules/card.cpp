@@ -21,6 +21,39 @@ void removeSlot(Hand& hand, int slot) {
     hand.count = static_cast<int16_t>(n - 1);
 }
 
+namespace {
+
+std::string rankText(int rank) {
+    static const char* const kNames[] = {"J", "Q", "K", "A", "2"};
+    if (rank >= kRankLowest && rank <= 10)
+        return std::to_string(rank);
+    if (rank > 10 && rank <= kRankTwo)
+        return kNames[rank - 11];
+    return "?";
+}
+
+}  // namespace
+
+std::string cardText(CardCode code) {
+    const int rank = cardRank(code);
+    if (isWild(code)) {
+        std::string text = rank == kRankSmallJoker ? "小王" : "大王";
+        const int standsFor = lowByte(code) >> 4;
+        if (standsFor >= kRankLowest && standsFor <= kRankTwo) {
+            text += '=';
+            text += rankText(standsFor);
+        }
+        return text;
+    }
+    static const char* const kSuits[] = {"♦", "♣", "♥", "♠"};
+    const int suit = suitBit(code);
+    if (rank < kRankLowest || rank > kRankTwo || (suit & (suit - 1)) != 0 || suit == 0)
+        return "?";
+    std::string text = kSuits[bitIndex(suit)];
+    text += rankText(rank);
+    return text;
+}
+
 CardPictureTable CardPictureTable::forScale(double scaleX) {
     CardPictureTable table;
     const bool large = scaleX == 1.0;

@@ -120,6 +120,10 @@ private:
 // code: reading stops there, the cards before it stay. Returns the number of cards read.
 int readDealtHand(const CommandFrame& frame, Hand& hand);
 
+// A card as a player reads it: "♠10", "♥A", "小王"; a wild card in a play that stands for a rank
+// adds it ("大王=5"). Anything that is no card reads "?".
+std::string cardText(CardCode code);
+
 // Little-endian code of four frame bytes, and back.
 CardCode cardFromBytes(std::span<const uint8_t, 4> bytes);
 void cardToBytes(CardCode code, std::span<uint8_t, 4> bytes);

@@ -263,6 +263,17 @@ bool BeatsLastPlay(std::span<const CardCode> cards, PlayType type, const LastPla
     return keyOf(n - 1);
 }
 
+std::string playTypeName(PlayType type) {
+    static const char* const kNames[] = {"过", "单张", "对子", "三张", "连对", "三连", "五十K",
+                                         "方块五十K", "草花五十K", "红桃五十K", "黑桃五十K"};
+    static const char* const kCounts[] = {"四", "五", "六", "七", "八", "九", "十", "十一", "十二"};
+    if (type >= kPlayNone && type <= kPlayFiveTenKingSpades)
+        return kNames[type];
+    if (isBombType(type))
+        return std::string(kCounts[bombSize(type) - 4]) + "张炸弹";
+    return "?";
+}
+
 std::array<std::string, 2> sequenceChoiceTexts(std::span<const CardCode> cards) {
     std::array<std::string, 2> texts;
     const PlayType readings[2] = {kPlayPairRun, kPlayTripleRun};

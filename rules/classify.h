@@ -45,6 +45,10 @@ constexpr bool isRunType(PlayType t) {
 
 constexpr int kMaxRunCards = 24;
 
+// A play type as players name it: "单张", "连对", "红桃五十K", "六张炸弹"; "过" for no play and
+// "?" for a number that is no play type.
+std::string playTypeName(PlayType type);
+
 // The play to beat. Entries are laid out real cards first from the highest rank: rank * 256 + suit
 // bit for a real card, the own rank (16 or 17) * 256 for a wild card. Type 0: nothing to beat.
 struct LastPlay {

@@ -246,8 +246,14 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
     const PlayReport p = decodePlayReport(frame);
     const int s = m_session.relativeOf(p.seatBit);
     const int n = static_cast<int>(p.cards.size());
-    trace("play", QStringLiteral("seat %1 cards %2 type %3 flag %4 next %5")
-                      .arg(s).arg(n).arg(p.type).arg(p.trickFlag).arg(m_session.relativeOf(p.nextSeatBit)));
+    if (traceEnabled()) {
+        std::string shown = playTypeName(p.type);
+        for (CardCode c : p.cards)
+            shown += ' ' + cardText(c);
+        trace("play", QStringLiteral("seat %1 cards %2 type %3 flag %4 next %5 | %6")
+                          .arg(s).arg(n).arg(p.type).arg(p.trickFlag).arg(m_session.relativeOf(p.nextSeatBit))
+                          .arg(QString::fromStdString(shown)));
+    }
     if (m_round.reviewShowing)
         EndReview();
     m_round.callingTurn = false;

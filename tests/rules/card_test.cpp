@@ -44,6 +44,25 @@ TEST(Card, DerivedValuesAndPictures) {
     }
 }
 
+TEST(Card, TextAsPlayersReadIt) {
+    const std::pair<CardCode, const char*> cases[] = {
+        {makeCard(10, kSuitSpades, 1), "♠10"},
+        {makeCard(kRankAce, kSuitHearts, 2), "♥A"},
+        {makeCard(kRankTwo, kSuitClubs, 3), "♣2"},
+        {makeCard(3, kSuitDiamonds, 4), "♦3"},
+        {makeCard(11, kSuitSpades, 5), "♠J"},
+        {makeCard(kRankSmallJoker, 0, 6), "小王"},
+        {makeCard(kRankBigJoker, 1, 7), "大王"},
+        {makeCard(kRankBigJoker, 0x91, 8), "大王=9"},          // a wild card in a play
+        {makeCard(kRankSmallJoker, (13 << 4) | 1, 9), "小王=K"},
+        {makeCard(2, kSuitSpades, 10), "?"},                   // no such rank
+        {makeCard(5, kSuitSpades | kSuitHearts, 11), "?"},     // two suits
+        {makeCard(5, 0, 12), "?"},                             // no suit
+    };
+    for (const auto& [code, text] : cases)
+        EXPECT_EQ(cardText(code), text) << testing::describe(code);
+}
+
 TEST(Card, PictureTablesCoverEveryCardOnceAndNothingElse) {
     for (double scale : {1.0, 0.78125}) {
         const CardPictureTable table = CardPictureTable::forScale(scale);

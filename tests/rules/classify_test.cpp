@@ -202,6 +202,17 @@ TEST(BeatsLastPlay, NothingToBeatIsFalse) {
     }
 }
 
+TEST(PlayTypeName, EveryTypeAndTheNumbersAround) {
+    const std::pair<PlayType, const char*> cases[] = {
+        {kPlayNone, "过"},           {kPlaySingle, "单张"},          {kPlayPairRun, "连对"},
+        {kPlayTripleRun, "三连"},    {kPlayFiveTenKingMixed, "五十K"}, {kPlayFiveTenKingSpades, "黑桃五十K"},
+        {kPlayBombOf4, "四张炸弹"}, {bombType(7), "七张炸弹"},       {kPlayBombOf12, "十二张炸弹"},
+        {kPlayUndecided, "?"},       {kPlayBombOf12 + 1, "?"},
+    };
+    for (const auto& [type, name] : cases)
+        EXPECT_EQ(playTypeName(type), name) << type;
+}
+
 TEST(SequenceChoice, OptionTextsShowBothRuns) {
     struct Case {
         const char* cards;
