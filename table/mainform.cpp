@@ -5,6 +5,7 @@
 #include "table/pictures.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -313,6 +314,11 @@ void MainForm::pushSysmsg(const QString& line) {
 }
 
 void MainForm::paintEvent(QPaintEvent*) {
+    if (!m_shownTraced) {
+        // The first paint is when the player first sees the table; start-up figures end here.
+        m_shownTraced = true;
+        trace("shown", QString::number(QDateTime::currentMSecsSinceEpoch()));
+    }
     if (!m_framePainted || m_skin.isNull())
         return;
     // Nine-slice in twips, as the skin is laid out; the painter works in pixels.

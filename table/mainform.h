@@ -146,6 +146,7 @@ private:
     double m_scaleX = 1.0;
     double m_scaleY = 1.0;
     bool m_framePainted = false;
+    bool m_shownTraced = false;
     QPixmap m_skin;
     QPixmap m_felt;
     std::array<bool, 9> m_hover{};
