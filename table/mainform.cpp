@@ -243,31 +243,35 @@ QRect MainForm::units(double left, double top, double width, double height) cons
 }
 
 QRect MainForm::seatPanelRect(int r) const {
-    // Portrait corner of each seat's panel: own seat at the bottom, then clockwise: left, top, right.
-    static const QPoint kCorner[4] = {{30, 586}, {40, 250}, {400, 24}, {910, 250}};
+    // Portrait corner of each seat's panel: own seat, then clockwise: left, top, right. The side
+    // seats sit above their back piles and below the countdown clock's row; the own seat sits above
+    // its multiplier, table-points and points-taken icons, clear of the hand.
+    static const QPoint kCorner[4] = {{30, 446}, {40, 146}, {400, 24}, {866, 146}};
     return units(kCorner[r].x(), kCorner[r].y(), 64, 64);
 }
 
 void MainForm::placeControls() {
     imgDinglan->setGeometry(units(0, 0, 1024, 20));
     imgDilan->setGeometry(units(0, 686, 1024, 82));
-    // Labels sit right of the portrait at the bottom and top seats, under it at the side seats.
+    // Labels sit beside the portrait, towards the middle of the table: right of it for the own,
+    // left and top seats, left of it (aligned to it) for the right seat.
     for (int r = 0; r < 4; ++r) {
         const QRect face = seatPanelRect(r);
         Tou[r]->setGeometry(face);
-        const bool beside = r == 0 || r == 2;
-        const double lx = beside ? face.right() / m_scaleX + 8 : face.center().x() / m_scaleX - 80;
-        const double ly = beside ? face.top() / m_scaleY : face.bottom() / m_scaleY + 4;
+        const bool leftOfFace = r == 3;
+        const double lx = leftOfFace ? face.left() / m_scaleX - 8 - 180 : face.right() / m_scaleX + 8;
+        const double ly = face.top() / m_scaleY;
         Nid[r]->setGeometry(units(lx, ly, 180, 18));
         Level[r]->setGeometry(units(lx, ly + 18, 180, 18));
         Cash[r]->setGeometry(units(lx, ly + 36, 180, 18));
+        // Until a round places it by its icon, the points-taken label waits under the coins.
         lbl_currDefen[r]->setGeometry(units(lx, ly + 54, 180, 18));
-        if (!beside) {
-            for (QLabel* l : {Nid[r], Level[r], Cash[r], lbl_currDefen[r]})
-                l->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        }
+        const Qt::Alignment align = (leftOfFace ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        for (QLabel* l : {Nid[r], Level[r], Cash[r]})
+            l->setAlignment(align);
     }
-    static const QPoint kReady[4] = {{488, 520}, {800, 330}, {488, 150}, {176, 330}};
+    // Ready marks lie on the table in front of each seat.
+    static const QPoint kReady[4] = {{488, 520}, {176, 330}, {488, 150}, {800, 330}};
     for (int r = 0; r < 4; ++r)
         OK[r]->setGeometry(units(kReady[r].x(), kReady[r].y(), 48, 32));
     Sysmsg[0]->setGeometry(units(20, 692, 540, 18));

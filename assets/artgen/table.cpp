@@ -101,7 +101,9 @@ QImage labelIcon(const QString& text, QColor accent) {
     p.drawEllipse(QPointF(15, 15), 8, 8);
     p.setBrush(QColor(20, 30, 26));
     p.drawPath(starPath(QPointF(15, 15), 5.5, 2.4, 5));
-    outlinedText(p, QRectF(24, 2, 78, 26), text, font(14, true), QColor(255, 240, 200));
+    // The table lays the value over x 75..105: the caption stays left of it, over a darker well.
+    outlinedText(p, QRectF(24, 2, 48, 26), text, font(text.size() > 2 ? 13 : 14, true), QColor(255, 240, 200));
+    panel(p, QRectF(73, 5, 29, 20), 9, QColor(8, 14, 11, 235), QColor(20, 30, 26, 235), accent.darker(160), 1.0);
     return image;
 }
 
