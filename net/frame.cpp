@@ -66,32 +66,6 @@ void writeAmount(CommandFrame& f, int64_t amount, size_t signAt) {
     for (size_t i = 0; i < 8; ++i) f.at(signAt + 1 + i) = static_cast<uint8_t>(magnitude >> (8 * i));
 }
 
-std::string readText(const CommandFrame& f, size_t first, size_t last, TextReading reading) {
-    last = std::min(last, kFrameSize - 1);
-    std::string utf8;
-    if (first > last) return utf8;
-    size_t end = first;
-    while (end <= last && f[end] != 0) ++end;
-    switch (reading) {
-    case TextReading::OneBytePerChar:
-        for (size_t i = first; i < end; ++i) utf8 += cp936CharToUtf8(f[i]);
-        break;
-    case TextReading::Mixed:
-        utf8 = cp936ToUtf8(std::string_view(reinterpret_cast<const char*>(f.data() + first), end - first));
-        break;
-    case TextReading::TwoBytesPerChar:
-        // A zero lead byte ends the text; a zero trail byte cannot occur in a double-byte character,
-        // so the pair the text ends in becomes a replacement character, as does a lead without trail.
-        for (size_t i = first; i < end; i += 2) {
-            const uint8_t trail = i + 1 <= last ? f[i + 1] : 0;
-            utf8 += cp936CharToUtf8(static_cast<uint16_t>(f[i] << 8 | trail));
-            if (trail == 0) break;
-        }
-        break;
-    }
-    return utf8;
-}
-
 bool SessionToken::takeFrom(const CommandFrame& frame) {
     if (frame[kCommandByte] == commandByte(Command::ReconnectAnswer)) return false;
     high = frame[kTokenByte];

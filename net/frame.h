@@ -60,14 +60,7 @@ constexpr size_t kAmountSignByte = 16;
 double readAmount(const CommandFrame& frame, size_t signAt = kAmountSignByte);
 void writeAmount(CommandFrame& frame, int64_t amount, size_t signAt = kAmountSignByte);
 
-// Text fields run from `first` up to the first zero byte or through `last`, whichever comes first,
-// and come back as UTF-8. The owner of each field says which reading it uses.
-enum class TextReading {
-    OneBytePerChar,   // every byte is a character of its own
-    Mixed,            // below 0x80 one byte, else a lead byte with its trail byte behind it
-    TwoBytesPerChar,  // every pair is one double-byte character; a zero lead byte ends the text
-};
-std::string readText(const CommandFrame& frame, size_t first, size_t last, TextReading reading);
+// Text fields are read and written by the command codecs (net/messages/wire.h).
 
 // The two bytes the server stamps into bytes 260..261 of every frame. The dispatcher takes them from
 // every received frame except the reconnect answer (command 29); the send operation stamps them into

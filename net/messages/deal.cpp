@@ -10,12 +10,12 @@ CommandFrame encode(const Deal& m) {
     CommandFrame f = makeFrame(Command::Deal, m.seatBit);
     size_t count = m.cards.size() < kHandSlots ? m.cards.size() : kHandSlots;
     for (size_t k = 0; k < count; ++k)
-        putLe32(f, kDealCardsByte + 4 * k, static_cast<uint32_t>(m.cards[k]));
+        writeLe32(f, kDealCardsByte + 4 * k, static_cast<uint32_t>(m.cards[k]));
     if (count < kHandSlots)
-        putLe32(f, kDealCardsByte + 4 * count, static_cast<uint32_t>(kDealStopCode));
+        writeLe32(f, kDealCardsByte + 4 * count, static_cast<uint32_t>(kDealStopCode));
     f[148] = m.noteAlone ? 1 : 0;
     writeMixed(f, 149, 168, m.note);
-    putBe32(f, kResumeNumberByte, m.resumeNumber & 0x7FFFFFFFu);
+    writeBe32(f, kResumeNumberByte, m.resumeNumber & 0x7FFFFFFFu);
     return f;
 }
 
@@ -26,11 +26,11 @@ Deal decodeDeal(const CommandFrame& f) {
         size_t at = kDealCardsByte + 4 * k;
         if (f[at + 3] >= 0x80)
             break;
-        m.cards.push_back(static_cast<CardCode>(getLe32(f, at)));
+        m.cards.push_back(static_cast<CardCode>(readLe32(f, at)));
     }
     m.noteAlone = f[148] == 1;
     m.note = readMixed(f, 149, 168);
-    m.resumeNumber = getBe32(f, kResumeNumberByte);
+    m.resumeNumber = readBe32(f, kResumeNumberByte);
     return m;
 }
 

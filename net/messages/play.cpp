@@ -15,8 +15,8 @@ CommandFrame encode(const PlayReport& m) {
     f[17] = static_cast<uint8_t>(count);
     f[18] = static_cast<uint8_t>(m.type);
     for (size_t k = 0; k < count; ++k)
-        putLe32(f, kPlayReportCardsByte + 4 * k, static_cast<uint32_t>(m.cards[k]));
-    putLe16(f, kTablePointsByte, m.tablePoints);
+        writeLe32(f, kPlayReportCardsByte + 4 * k, static_cast<uint32_t>(m.cards[k]));
+    writeLe16(f, kTablePointsByte, m.tablePoints);
     f[121] = m.partnerRevealed ? 1 : 0;
     f[255] = m.turnSeconds;
     return f;
@@ -31,8 +31,8 @@ PlayReport decodePlayReport(const CommandFrame& f) {
     m.type = f[18];
     int count = f[17] < kMaxReportedCards ? f[17] : kMaxReportedCards;
     for (int k = 0; k < count; ++k)
-        m.cards.push_back(static_cast<CardCode>(getLe32(f, kPlayReportCardsByte + 4 * k)));
-    m.tablePoints = getLe16(f, kTablePointsByte);
+        m.cards.push_back(static_cast<CardCode>(readLe32(f, kPlayReportCardsByte + 4 * k)));
+    m.tablePoints = readLe16(f, kTablePointsByte);
     m.partnerRevealed = f[121] == 1;
     m.turnSeconds = f[255];
     return m;

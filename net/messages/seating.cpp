@@ -36,17 +36,17 @@ CommandFrame encode(const SeatInfo& m) {
     writeTwoBytePerChar(f, 112, 127, m.level);
     for (size_t i = 0; i < 3; ++i)
         putLe64(f, 128 + 8 * i, m.statistics456[i]);
-    putLe32(f, 152, m.loginCount);
-    putLe32(f, 156, m.disconnectCount);
-    putLe32(f, 160, m.wins);
-    putLe32(f, 164, m.losses);
+    writeLe32(f, 152, m.loginCount);
+    writeLe32(f, 156, m.disconnectCount);
+    writeLe32(f, 160, m.wins);
+    writeLe32(f, 164, m.losses);
     writeOneBytePerChar(f, 168, 183, m.account);
     writeTwoBytePerChar(f, 184, 207, m.title);
     f[208] = m.ready ? 1 : 0;
     writeOneBytePerChar(f, 210, 217, m.extraText1);
     writeOneBytePerChar(f, 218, 225, m.extraText2);
     f[226] = m.seatBit;
-    putLe32(f, 234, m.wealthMultiple);
+    writeLe32(f, 234, m.wealthMultiple);
     f[255] = m.pluginRefused ? 1 : 0;
     return f;
 }
@@ -65,17 +65,17 @@ SeatInfo decodeSeatInfo(const CommandFrame& f) {
     m.level = readTwoBytePerChar(f, 112, 127);
     for (size_t i = 0; i < 3; ++i)
         m.statistics456[i] = getLe64(f, 128 + 8 * i);
-    m.loginCount = getLe32(f, 152);
-    m.disconnectCount = getLe32(f, 156);
-    m.wins = getLe32(f, 160);
-    m.losses = getLe32(f, 164);
+    m.loginCount = readLe32(f, 152);
+    m.disconnectCount = readLe32(f, 156);
+    m.wins = readLe32(f, 160);
+    m.losses = readLe32(f, 164);
     m.account = readOneBytePerChar(f, 168, 183);
     m.title = readTwoBytePerChar(f, 184, 207);
     m.ready = f[208] == 1;
     m.extraText1 = readOneBytePerChar(f, 210, 217);
     m.extraText2 = readOneBytePerChar(f, 218, 225);
     m.seatBit = f[226] & 0x0F;
-    m.wealthMultiple = getLe32(f, 234);
+    m.wealthMultiple = readLe32(f, 234);
     m.pluginRefused = f[255] != 0;
     return m;
 }

@@ -31,12 +31,12 @@ void putBe16(CommandFrame& f, size_t at, uint16_t v) {
 
 CommandFrame encode(const SettlementRecord& m) {
     CommandFrame f = makeFrame(Command::RoundEnd, m.seatBit);
-    putBe32(f, 8, m.stake);
+    writeBe32(f, 8, m.stake);
     f[15] = m.coinUnit;
     size_t count = m.heldCards.size() < kHandSlots ? m.heldCards.size() : kHandSlots;
     f[16] = static_cast<uint8_t>(count);
     for (size_t i = 0; i < count; ++i)
-        putLe32(f, kHeldCardsByte + 4 * i, static_cast<uint32_t>(m.heldCards[i]));
+        writeLe32(f, kHeldCardsByte + 4 * i, static_cast<uint32_t>(m.heldCards[i]));
     f[128] = m.place;
     f[129] = m.subtotalGain ? 1 : 0;
     putLeU64(f, 130, m.subtotal);
@@ -57,11 +57,11 @@ CommandFrame encode(const SettlementRecord& m) {
 SettlementRecord decodeSettlement(const CommandFrame& f) {
     SettlementRecord m;
     m.seatBit = f[kSeatByte] & 0x0F;
-    m.stake = getBe32(f, 8);
+    m.stake = readBe32(f, 8);
     m.coinUnit = f[15];
     size_t count = f[16] < kHandSlots ? f[16] : kHandSlots;
     for (size_t i = 0; i < count; ++i)
-        m.heldCards.push_back(static_cast<CardCode>(getLe32(f, kHeldCardsByte + 4 * i)));
+        m.heldCards.push_back(static_cast<CardCode>(readLe32(f, kHeldCardsByte + 4 * i)));
     m.place = f[128];
     m.subtotalGain = f[129] == 1;
     m.subtotal = getLeU64(f, 130);
@@ -71,8 +71,8 @@ SettlementRecord decodeSettlement(const CommandFrame& f) {
     m.roared = f[148] == 1;
     m.partnerBit = f[149];
     m.callerBit = f[150];
-    m.cardPoints = getBe16(f, 151);
-    m.finalPoints = getBe16(f, 153);
+    m.cardPoints = readBe16(f, 151);
+    m.finalPoints = readBe16(f, 153);
     m.percentage = f[164];
     m.capped = f[165] == 1;
     m.escapedBits = f[166];

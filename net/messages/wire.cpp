@@ -7,48 +7,6 @@
 
 namespace vexal::wire {
 
-CommandFrame makeFrame(Command command, uint8_t seatBits) {
-    CommandFrame f{};
-    f[kCommandByte] = commandByte(command);
-    f[kSeatByte] = seatBits;
-    return f;
-}
-
-uint16_t getBe16(const CommandFrame& f, size_t at) {
-    return static_cast<uint16_t>(f.at(at) << 8 | f.at(at + 1));
-}
-
-uint32_t getBe32(const CommandFrame& f, size_t at) {
-    return uint32_t{f.at(at)} << 24 | uint32_t{f.at(at + 1)} << 16 | uint32_t{f.at(at + 2)} << 8 |
-           uint32_t{f.at(at + 3)};
-}
-
-void putBe32(CommandFrame& f, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        f.at(at + i) = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
-uint16_t getLe16(const CommandFrame& f, size_t at) {
-    return static_cast<uint16_t>(f.at(at) | f.at(at + 1) << 8);
-}
-
-void putLe16(CommandFrame& f, size_t at, uint16_t v) {
-    f.at(at) = static_cast<uint8_t>(v);
-    f.at(at + 1) = static_cast<uint8_t>(v >> 8);
-}
-
-uint32_t getLe32(const CommandFrame& f, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | f.at(at + i);
-    return v;
-}
-
-void putLe32(CommandFrame& f, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        f.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
-}
-
 int64_t getLe64(const CommandFrame& f, size_t at) {
     uint64_t v = 0;
     for (int i = 7; i >= 0; --i)

@@ -1,5 +1,5 @@
-// Field helpers shared by the command codecs: seat bits, integers of both byte orders, the
-// signed 64-bit amount and the three text readings of frame text.
+// Field helpers the command codecs add to net/frame.h: exact 64-bit integers and amounts, and
+// the three text readings together with their writers.
 #pragma once
 
 #include <cstddef>
@@ -8,30 +8,16 @@
 #include <string_view>
 
 #include "net/command.h"
+#include "net/frame.h"
 
 namespace vexal::wire {
 
-// Seat k travels as 2 to the power k; a bit value names the seat of its highest set bit among
-// the low four (0 and 1 both name seat 0). The high four bits of byte 6 never matter.
-constexpr uint8_t seatBit(int seat) { return static_cast<uint8_t>(1u << (seat & 3)); }
-constexpr int seatOfBit(uint8_t bits) {
-    bits &= 0x0F;
-    if (bits & 8) return 3;
-    if (bits & 4) return 2;
-    if (bits & 2) return 1;
-    return 0;
-}
+// Seat bits and fresh frames are the ones the client builds with; the server's code names them
+// through this namespace.
+using vexal::makeFrame;
+using vexal::seatBit;
+using vexal::seatOfBit;
 
-// A fresh frame: 272 zero bytes with the command number and the seat bit set.
-CommandFrame makeFrame(Command command, uint8_t seatBits);
-
-uint16_t getBe16(const CommandFrame& f, size_t at);
-uint32_t getBe32(const CommandFrame& f, size_t at);
-void putBe32(CommandFrame& f, size_t at, uint32_t v);
-uint16_t getLe16(const CommandFrame& f, size_t at);
-uint32_t getLe32(const CommandFrame& f, size_t at);
-void putLe32(CommandFrame& f, size_t at, uint32_t v);
-void putLe16(CommandFrame& f, size_t at, uint16_t v);
 // Two's complement, lowest byte first. The server only ever writes non-negative values, for
 // which this equals the client's unsigned accumulation into a double.
 int64_t getLe64(const CommandFrame& f, size_t at);

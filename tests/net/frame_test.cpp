@@ -1,4 +1,5 @@
 #include "net/frame.h"
+#include "net/messages/wire.h"
 
 #include <gtest/gtest.h>
 
@@ -78,24 +79,26 @@ TEST(Frame, SignedAmounts) {
 }
 
 TEST(Frame, TextReadings) {
-    struct Case { std::string bytes; size_t last; TextReading reading; std::string utf8; };
+    using Reader = std::string (*)(const CommandFrame&, size_t, size_t);
+    const Reader one = wire::readOneBytePerChar, mixed = wire::readMixed, two = wire::readTwoBytePerChar;
+    struct Case { std::string bytes; size_t last; Reader read; std::string utf8; };
     const Case cases[] = {
-        {"abc\0xyz", 40, TextReading::OneBytePerChar, "abc"},
-        {"abcdef", 17, TextReading::OneBytePerChar, "ab"},  // the field's end comes first
-        {"a\xB0\xA1z", 40, TextReading::Mixed, "a\xE5\x95\x8Az"},
-        {"\xB0\xA1\xB0\xA1", 40, TextReading::TwoBytesPerChar, "\xE5\x95\x8A\xE5\x95\x8A"},
-        {"\xB0\xA1\xB0", 18, TextReading::TwoBytesPerChar, "\xE5\x95\x8A\xEF\xBF\xBD"},  // cut in a pair
-        {"", 40, TextReading::Mixed, ""},
+        {"abc\0xyz", 40, one, "abc"},
+        {"abcdef", 17, one, "ab"},  // the field's end comes first
+        {"a\xB0\xA1z", 40, mixed, "a\xE5\x95\x8Az"},
+        {"\xB0\xA1\xB0\xA1", 40, two, "\xE5\x95\x8A\xE5\x95\x8A"},
+        {"\xB0\xA1\xB0", 18, two, "\xE5\x95\x8A"},  // half a character at the field's end is dropped
+        {"", 40, mixed, ""},
     };
     for (const Case& c : cases) {
         CommandFrame frame{};
         std::copy(c.bytes.begin(), c.bytes.end(), frame.begin() + 16);
-        EXPECT_EQ(readText(frame, 16, c.last, c.reading), c.utf8) << c.bytes;
+        EXPECT_EQ(c.read(frame, 16, c.last), c.utf8) << c.bytes;
     }
     // A field that runs to the frame's last byte stops there even when no zero byte ends it.
     CommandFrame full{};
     full.fill('x');
-    EXPECT_EQ(readText(full, 268, 400, TextReading::OneBytePerChar), "xxxx");
+    EXPECT_EQ(wire::readOneBytePerChar(full, 268, 400), "xxxx");
 }
 
 TEST(Frame, SessionTokenSkipsReconnectAnswers) {
@@ -157,7 +160,7 @@ TEST(Frame, ChatTextIsCutToHundredCharacters) {
         ASSERT_TRUE(packChatText(frame, pending));
         EXPECT_NE(frame[c.lastByte], 0);
         for (size_t i = c.lastByte + 1; i < kFrameSize; ++i) ASSERT_EQ(frame[i], 0) << "byte " << i;
-        EXPECT_EQ(readText(frame, 16, 271, TextReading::Mixed), c.sent);
+        EXPECT_EQ(wire::readMixed(frame, 16, 271), c.sent);
     }
     CommandFrame untouched = makeFrame(Command::Chat, 1);
     untouched[200] = 3;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "net/messages/wire.h"
 #include "tests/net/fakesocket.h"
 
 namespace vexal {
@@ -161,7 +162,7 @@ TEST(SendFrame, ChatFramesNeedPendingTextUnlessTheyAreForThePlugin) {
     EXPECT_TRUE(transport.pendingChatText.empty());
     ASSERT_EQ(sendStep(transport, socket), SendStepResult::Written);
     const CommandFrame sentChat = socket.writtenFrames().back();
-    EXPECT_EQ(readText(sentChat, 16, 215, TextReading::Mixed), "kept");
+    EXPECT_EQ(wire::readMixed(sentChat, 16, 215), "kept");
     EXPECT_EQ(chatMarker(sentChat), 0u);
     EXPECT_EQ(armed, 3);
 }

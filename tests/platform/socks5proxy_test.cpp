@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include "net/messages/wire.h"
+
 namespace vexal {
 namespace {
 
@@ -114,7 +116,7 @@ TEST(Socks5Proxy, FramesPassIntactBothWaysWithAndWithoutAuthentication) {
         EXPECT_EQ(far.received.left(kFrameSize), QByteArray(reinterpret_cast<const char*>(login.data()), kFrameSize));
         CommandFrame chatOnWire;
         std::copy_n(far.received.constData() + kFrameSize, kFrameSize, chatOnWire.begin());
-        EXPECT_EQ(readText(chatOnWire, 16, 215, TextReading::Mixed), "你好 proxy");
+        EXPECT_EQ(wire::readMixed(chatOnWire, 16, 215), "你好 proxy");
 
         // The server's greeting reaches the ReceiveRing whole, with no proxy byte in front of it.
         ASSERT_TRUE(QTest::qWaitFor([&] { return client.transport.receiveRing.hasFrame(); }, kGenerousMs));
