@@ -13,17 +13,8 @@ namespace vexal {
 namespace {
 
 std::vector<CardCode> shuffledDeck(std::mt19937& rng) {
-    std::vector<CardCode> cards;
-    int id = 0;
-    for (int copy = 0; copy < 2; ++copy) {
-        for (int suit = 0; suit < 4; ++suit) {
-            for (int rank = kRankLowest; rank <= kRankTwo; ++rank) {
-                cards.push_back(makeCard(rank, 1 << suit, id++));
-            }
-        }
-        cards.push_back(makeCard(kRankSmallJoker, 0, id++));
-        cards.push_back(makeCard(kRankBigJoker, 1, id++));
-    }
+    const auto deck = doubleDeck();
+    std::vector<CardCode> cards(deck.begin(), deck.end());
     std::shuffle(cards.begin(), cards.end(), rng);
     return cards;
 }

@@ -34,6 +34,21 @@ std::string rankText(int rank) {
 
 }  // namespace
 
+std::array<CardCode, kDoubleDeckCards> doubleDeck() {
+    std::array<CardCode, kDoubleDeckCards> deck{};
+    int id = 0;
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int suit : {kSuitDiamonds, kSuitClubs, kSuitHearts, kSuitSpades})
+            for (int rank = kRankLowest; rank <= kRankTwo; ++rank, ++id)
+                deck[static_cast<size_t>(id)] = makeCard(rank, suit, id);
+        for (int joker : {kRankSmallJoker, kRankBigJoker}) {
+            deck[static_cast<size_t>(id)] = makeCard(joker, 0, id);
+            ++id;
+        }
+    }
+    return deck;
+}
+
 std::string cardText(CardCode code) {
     const int rank = cardRank(code);
     if (isWild(code)) {

@@ -120,6 +120,11 @@ private:
 // code: reading stops there, the cards before it stay. Returns the number of cards read.
 int readDealtHand(const CommandFrame& frame, Hand& hand);
 
+// The two decks in play, in a fixed order with ids 0..107: per deck the 13 ranks of diamonds,
+// clubs, hearts and spades, then the small and the big joker (suit byte 0).
+constexpr int kDoubleDeckCards = 108;
+std::array<CardCode, kDoubleDeckCards> doubleDeck();
+
 // A card as a player reads it: "♠10", "♥A", "小王"; a wild card in a play that stands for a rank
 // adds it ("大王=5"). Anything that is no card reads "?".
 std::string cardText(CardCode code);

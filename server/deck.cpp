@@ -4,21 +4,6 @@
 
 namespace vexal::server {
 
-Deck orderedDeck() {
-    Deck deck{};
-    int id = 0;
-    for (int d = 0; d < 2; ++d) {
-        for (int suit : {kSuitDiamonds, kSuitClubs, kSuitHearts, kSuitSpades})
-            for (int rank = kRankLowest; rank <= kRankTwo; ++rank, ++id)
-                deck[id] = makeCard(rank, suit, id);
-        deck[id] = makeCard(kRankSmallJoker, 0, id);
-        ++id;
-        deck[id] = makeCard(kRankBigJoker, 0, id);
-        ++id;
-    }
-    return deck;
-}
-
 uint64_t drawBelow(Rng& rng, uint64_t bound) {
     const uint64_t limit = UINT64_MAX - UINT64_MAX % bound;
     uint64_t x;
@@ -29,7 +14,7 @@ uint64_t drawBelow(Rng& rng, uint64_t bound) {
 }
 
 Deck shuffledDeck(Rng& rng) {
-    Deck deck = orderedDeck();
+    Deck deck = doubleDeck();
     for (int i = kDeckSize - 1; i > 0; --i)
         std::swap(deck[i], deck[drawBelow(rng, static_cast<uint64_t>(i) + 1)]);
     return deck;

@@ -10,14 +10,11 @@
 
 namespace vexal::server {
 
-constexpr int kDeckSize = 108;
+constexpr int kDeckSize = kDoubleDeckCards;
 constexpr int kSeats = 4;
 constexpr int kTotalPoints = 200;
 using Deck = std::array<CardCode, kDeckSize>;
 using Rng = std::mt19937_64;
-
-// Ids 0..107: each deck holds 13 ranks in four suits, then the small and the big joker (suit 0).
-Deck orderedDeck();
 
 // A Fisher-Yates shuffle with our own bounded draw, so a seed gives the same deal on every
 // standard library.

@@ -17,18 +17,8 @@ namespace {
 using testing::describe;
 
 std::vector<CardCode> deck() {
-    std::vector<CardCode> cards;
-    int id = 0;
-    for (int copy = 0; copy < 2; ++copy) {
-        for (int suit = 0; suit < 4; ++suit) {
-            for (int rank = kRankLowest; rank <= kRankTwo; ++rank) {
-                cards.push_back(makeCard(rank, 1 << suit, id++));
-            }
-        }
-        cards.push_back(makeCard(kRankSmallJoker, 0, id++));
-        cards.push_back(makeCard(kRankBigJoker, 1, id++));
-    }
-    return cards;
+    const auto cards = doubleDeck();
+    return {cards.begin(), cards.end()};
 }
 
 std::vector<CardCode> randomHand(std::mt19937& rng) {

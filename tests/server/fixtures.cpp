@@ -6,7 +6,7 @@
 namespace vexal::server::testing {
 
 CardCode card(int rank, int suit, int copy) {
-    for (CardCode c : orderedDeck())
+    for (CardCode c : doubleDeck())
         if (cardRank(c) == rank && suitBit(c) == suit && cardId(c) / 54 == copy)
             return c;
     throw std::invalid_argument("no such card");
@@ -16,7 +16,7 @@ CardCode joker(int rank, int copy) { return card(rank, 0, copy); }
 
 Deck deckWith(const std::array<std::vector<CardCode>, kSeats>& hands) {
     std::vector<CardCode> rest;
-    for (CardCode c : orderedDeck()) {
+    for (CardCode c : doubleDeck()) {
         bool named = false;
         for (const auto& h : hands)
             named = named || std::find(h.begin(), h.end(), c) != h.end();

@@ -162,7 +162,7 @@ TEST_F(HallFixture, AnIdleStarterWhoCanOnlyRoarIsAnsweredWithARoar) {
     config.table.botDelay = 0ms;
     // Seat 0 holds only 5s, 10s, Ks and jokers: nothing it may call.
     config.table.dealer = [](Rng&) {
-        Deck ordered = orderedDeck();
+        Deck ordered = doubleDeck();
         std::vector<CardCode> first, rest;
         for (CardCode c : ordered) {
             int rank = cardRank(c);

@@ -63,7 +63,7 @@ void checkRound(Table4& t) {
         for (const CommandFrame& f : roundFrames(p, Command::Deal))
             EXPECT_EQ(f[kSeatByte] & 0x0F, p.seatBit);
     }
-    Deck deck = orderedDeck();
+    Deck deck = doubleDeck();
     std::vector<CardCode> full(deck.begin(), deck.end());
     std::sort(all.begin(), all.end());
     std::sort(full.begin(), full.end());

@@ -25,7 +25,7 @@ PlayFrame playOf(int seat, PlayType type, std::vector<CardCode> cards) {
 PlayFrame passOf(int seat) { return *decodePlayFrame(buildPassFrame(wire::seatBit(seat))); }
 
 TEST(Deck, DoubleDeckWithTwoHundredPointsAndASeededShuffle) {
-    Deck deck = orderedDeck();
+    Deck deck = doubleDeck();
     std::set<int> ids;
     std::map<std::pair<int, int>, int> copies;
     for (CardCode c : deck) {
