@@ -3,10 +3,13 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <functional>
 #include <memory>
@@ -34,6 +37,26 @@ quint16 freePort() {
     return probe.serverPort();
 }
 
+// The lobby leaves a running table alone when it ends itself, so a test ends the tables its
+// lobbies started: every process whose parent is `parent`.
+void killChildren(qint64 parent) {
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (!ok)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (command) state ppid ...": the command may hold blanks, so read after its ')'.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == parent)
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+    }
+}
+
 struct Proc {
     std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
     QString out;
@@ -45,6 +68,7 @@ struct Proc {
     Proc(Proc&&) = default;
     ~Proc() {
         if (p && p->state() != QProcess::NotRunning) {
+            killChildren(p->processId());
             p->kill();
             p->waitForFinished(5000);
         }
