@@ -40,17 +40,29 @@ QString tableWindowTitle(const LobbySettings& s) {
     return s.customTitle ? s.tableCaption : QStringLiteral("Vexal");
 }
 
-bool parseLobbyOptions(const QStringList& args, LobbySettings& s, bool& autostart, QString& error) {
-    autostart = false;
+bool parseLobbyOptions(const QStringList& args, LobbySettings& s, LobbyStart& start, QString& error) {
+    start = LobbyStart{};
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--autostart")) {
-            autostart = true;
+            start.autostart = true;
+            continue;
+        }
+        if (a == QLatin1String("--quit-with-table")) {
+            start.quitWithTable = true;
             continue;
         }
         if (a == QLatin1String("--custom-title")) {
             s.customTitle = true;
             continue;
+        }
+        static const QStringList kValued = {"--host",       "--port",           "--account",     "--password",
+                                            "--location",   "--proxy-type",     "--proxy-host",  "--proxy-port",
+                                            "--proxy-user", "--proxy-password", "--lobby-title", "--caption",
+                                            "--prop-switch", "--prop-number"};
+        if (!kValued.contains(a)) {
+            error = QStringLiteral("unknown option ") + a;
+            return false;
         }
         if (i + 1 >= args.size()) {
             error = QStringLiteral("missing value for ") + a;
@@ -154,6 +166,18 @@ LobbyWindow::LobbyWindow(const LobbySettings& s, const WindowBus& bus) : m_bus(b
     connect(m_busWindow.get(), &BusWindow::messageReceived, this, &LobbyWindow::received);
 
     m_table.setProcessChannelMode(QProcess::ForwardedChannels);
+    connect(&m_table, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        note(status == QProcess::NormalExit ? QStringLiteral("the table ended (exit code %1)").arg(code)
+                                            : QStringLiteral("the table was ended from outside"));
+        emit tableFinished();
+    });
+    connect(&m_table, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        // A table that never started never finishes either; it has ended all the same.
+        if (e != QProcess::FailedToStart)
+            return;
+        note(QStringLiteral("the table did not start: ") + m_table.errorString());
+        emit tableFinished();
+    });
 }
 
 LobbyWindow::~LobbyWindow() {

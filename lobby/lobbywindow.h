@@ -38,8 +38,14 @@ struct LobbySettings {
 QString buildLaunchString(const LobbySettings& s);
 // The title the table window registers under: the custom caption, or the table's own.
 QString tableWindowTitle(const LobbySettings& s);
+// What the lobby does by itself: start the table at once, and end when that table ends.
+struct LobbyStart {
+    bool autostart = false;
+    bool quitWithTable = false;
+};
+
 // Reads the lobby's command-line options; unknown options are reported in `error`.
-bool parseLobbyOptions(const QStringList& args, LobbySettings& s, bool& autostart, QString& error);
+bool parseLobbyOptions(const QStringList& args, LobbySettings& s, LobbyStart& start, QString& error);
 
 class LobbyWindow : public QWidget {
     Q_OBJECT
@@ -51,6 +57,10 @@ public:
     void startTable();
     void sendToTable(uint32_t message);
     QPlainTextEdit* log() const { return m_log; }
+
+signals:
+    // The table this lobby started has ended (closed, failed or killed).
+    void tableFinished();
 
 private:
     void received(const WindowMessage& m);

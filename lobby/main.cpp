@@ -6,20 +6,39 @@
 
 #include <cstdio>
 
+namespace {
+
+const char* const kUsage =
+    "usage: kestrel-lobby [--host HOST] [--port N] [--account NAME] [--password TEXT]\n"
+    "                     [--location TEXT] [--proxy-type 0|5] [--proxy-host HOST] [--proxy-port N]\n"
+    "                     [--proxy-user NAME] [--proxy-password TEXT] [--custom-title]\n"
+    "                     [--lobby-title TEXT] [--caption TEXT] [--prop-switch 0|1] [--prop-number N]\n"
+    "                     [--autostart] [--quit-with-table]\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // Options are read before the application object: the usage and option errors need no display.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     vexal::LobbySettings settings;
-    bool autostart = false;
+    vexal::LobbyStart start;
     QString error;
-    if (!vexal::parseLobbyOptions(args, settings, autostart, error)) {
-        std::fprintf(stderr, "kestrel-lobby: %s\n", qPrintable(error));
+    if (!vexal::parseLobbyOptions(args, settings, start, error)) {
+        std::fprintf(stderr, "kestrel-lobby: %s\n%s", qPrintable(error), kUsage);
         return 2;
     }
+    QApplication app(argc, argv);
     vexal::LobbyWindow window(settings);
     window.show();
-    if (autostart)
+    if (start.quitWithTable)
+        QObject::connect(&window, &vexal::LobbyWindow::tableFinished, &app, &QApplication::quit);
+    if (start.autostart)
         QTimer::singleShot(0, &window, &vexal::LobbyWindow::startTable);
     return app.exec();
 }
