@@ -285,7 +285,9 @@ void RoundTable::hideSeatBubble() {
 }
 
 QPoint RoundTable::seatMarkerPos(int r) const {
-    static const QPoint kAt[4] = {{120, 530}, {80, 230}, {365, 160}, {850, 230}};
+    // Two marker places per seat, this one for the partner and 70 units right of it for the banker
+    // or roar marker: beside each seat's panel, clear of its back pile, clock and the own hand.
+    static const QPoint kAt[4] = {{130, 500}, {125, 205}, {260, 24}, {720, 205}};
     return kAt[r];
 }
 
