@@ -26,7 +26,6 @@
 #include "net/messages/login.h"
 #include "net/messages/play.h"
 #include "net/messages/seating.h"
-#include "rules/arrange.h"
 #include "server/round.h"
 
 namespace {
@@ -92,17 +91,8 @@ int handle(Player& p, const vexal::CommandFrame& f) {
         return 0;
     case Command::CallingTurn: {
         const vexal::CallingTurn turn = vexal::decodeCallingTurn(f);
-        if (turn.seatBit != p.seatBit)
-            return 0;
-        vexal::CallChoice c{p.seatBit, vexal::kChoicePass, 0, 0};
-        if (turn.offer == vexal::kOfferCallOrRoar) {
-            const vexal::CardCode card = vexal::server::automaticCallCard(p.hand);
-            c = {p.seatBit, vexal::kChoiceCall, static_cast<uint8_t>(vexal::cardRank(card)),
-                 static_cast<uint8_t>(vexal::suitBit(card))};
-        } else if (turn.offer == vexal::kOfferRoarOnly) {
-            c.choice = vexal::kChoiceRoar;
-        }
-        sendFrame(p, vexal::encode(c));
+        if (turn.seatBit == p.seatBit)
+            sendFrame(p, vexal::encode(vexal::server::automaticCallChoice(p.seatBit, turn.offer, p.hand)));
         return 0;
     }
     case Command::Play: {
@@ -114,18 +104,8 @@ int handle(Player& p, const vexal::CommandFrame& f) {
             p.leading = false;
         if (vexal::closesTrick(r.trickFlag))
             p.leading = true;
-        if (r.nextSeatBit != p.seatBit || r.trickFlag == vexal::kTrickToPlayer || p.hand.empty())
-            return 0;
-        if (!p.leading) {
-            sendFrame(p, vexal::buildPassFrame(p.seatBit));
-            return 0;
-        }
-        std::vector<vexal::CardCode> lowest = p.hand;
-        vexal::sortSelection(lowest);
-        const auto play = vexal::buildPlayFrame(p.seatBit, vexal::kPlaySingle,
-                                                vexal::arrangePlay(vexal::kPlaySingle, std::span(&lowest.back(), 1)));
-        if (play)
-            sendFrame(p, *play);
+        if (r.nextSeatBit == p.seatBit && r.trickFlag != vexal::kTrickToPlayer && !p.hand.empty())
+            sendFrame(p, vexal::server::automaticPlayFrame(p.seatBit, p.leading, p.hand));
         return 0;
     }
     case Command::RoundEnd:

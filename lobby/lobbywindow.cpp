@@ -6,7 +6,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <utility>
+#include <variant>
 
 namespace vexal {
 
@@ -56,11 +60,27 @@ bool parseLobbyOptions(const QStringList& args, LobbySettings& s, LobbyStart& st
             s.customTitle = true;
             continue;
         }
-        static const QStringList kValued = {"--host",       "--port",           "--account",     "--password",
-                                            "--location",   "--proxy-type",     "--proxy-host",  "--proxy-port",
-                                            "--proxy-user", "--proxy-password", "--lobby-title", "--caption",
-                                            "--prop-switch", "--prop-number"};
-        if (!kValued.contains(a)) {
+        // Every option with a value, and the setting it fills.
+        using Field = std::variant<QString LobbySettings::*, int LobbySettings::*>;
+        static const std::pair<const char*, Field> kValued[] = {
+            {"--host", &LobbySettings::host},
+            {"--port", &LobbySettings::port},
+            {"--account", &LobbySettings::account},
+            {"--password", &LobbySettings::password},
+            {"--location", &LobbySettings::location},
+            {"--proxy-type", &LobbySettings::proxyType},
+            {"--proxy-host", &LobbySettings::proxyHost},
+            {"--proxy-port", &LobbySettings::proxyPort},
+            {"--proxy-user", &LobbySettings::proxyUser},
+            {"--proxy-password", &LobbySettings::proxyPassword},
+            {"--lobby-title", &LobbySettings::lobbyTitle},
+            {"--caption", &LobbySettings::tableCaption},
+            {"--prop-switch", &LobbySettings::propSwitch},
+            {"--prop-number", &LobbySettings::propNumber},
+        };
+        const auto option = std::find_if(std::begin(kValued), std::end(kValued),
+                                         [&](const auto& o) { return a == QLatin1String(o.first); });
+        if (option == std::end(kValued)) {
             error = QStringLiteral("unknown option ") + a;
             return false;
         }
@@ -69,29 +89,17 @@ bool parseLobbyOptions(const QStringList& args, LobbySettings& s, LobbyStart& st
             return false;
         }
         const QString v = args[++i];
-        bool ok = true;
-        if (a == QLatin1String("--host")) s.host = v;
-        else if (a == QLatin1String("--port")) s.port = v.toInt(&ok);
-        else if (a == QLatin1String("--account")) s.account = v;
-        else if (a == QLatin1String("--password")) s.password = v;
-        else if (a == QLatin1String("--location")) s.location = v;
-        else if (a == QLatin1String("--proxy-type")) s.proxyType = v.toInt(&ok);
-        else if (a == QLatin1String("--proxy-host")) s.proxyHost = v;
-        else if (a == QLatin1String("--proxy-port")) s.proxyPort = v.toInt(&ok);
-        else if (a == QLatin1String("--proxy-user")) s.proxyUser = v;
-        else if (a == QLatin1String("--proxy-password")) s.proxyPassword = v;
-        else if (a == QLatin1String("--lobby-title")) s.lobbyTitle = v;
-        else if (a == QLatin1String("--caption")) s.tableCaption = v;
-        else if (a == QLatin1String("--prop-switch")) s.propSwitch = v.toInt(&ok);
-        else if (a == QLatin1String("--prop-number")) s.propNumber = v.toInt(&ok);
-        else {
-            error = QStringLiteral("unknown option ") + a;
-            return false;
+        if (const auto* text = std::get_if<QString LobbySettings::*>(&option->second)) {
+            s.*(*text) = v;
+            continue;
         }
+        bool ok = false;
+        const int number = v.toInt(&ok);
         if (!ok) {
             error = QStringLiteral("not a number: ") + a + QLatin1Char(' ') + v;
             return false;
         }
+        s.*std::get<int LobbySettings::*>(option->second) = number;
     }
     return true;
 }

@@ -25,6 +25,25 @@ CardCode automaticCallCard(const std::vector<CardCode>& hand) {
     return 0;
 }
 
+CallChoice automaticCallChoice(uint8_t seatBit, uint8_t offer, const std::vector<CardCode>& hand) {
+    CallChoice c{seatBit, kChoicePass, 0, 0};
+    if (offer == kOfferRoarOnly)
+        c.choice = kChoiceRoar;
+    if (offer == kOfferCallOrRoar) {
+        const CardCode card = automaticCallCard(hand);
+        c = CallChoice{seatBit, kChoiceCall, static_cast<uint8_t>(cardRank(card)), static_cast<uint8_t>(suitBit(card))};
+    }
+    return c;
+}
+
+CommandFrame automaticPlayFrame(uint8_t seatBit, bool leading, const std::vector<CardCode>& hand) {
+    if (!leading || hand.empty())
+        return buildPassFrame(seatBit);
+    std::vector<CardCode> lowest = hand;
+    sortSelection(lowest);
+    return *buildPlayFrame(seatBit, kPlaySingle, arrangePlay(kPlaySingle, std::span(&lowest.back(), 1)));
+}
+
 Round::Round(const Deck& deck, int starter) : m_starter(starter & 3) {
     for (int seat = 0; seat < kSeats; ++seat)
         m_hands[seat].assign(deck.begin() + seat * kHandSlots, deck.begin() + (seat + 1) * kHandSlots);

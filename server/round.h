@@ -126,4 +126,10 @@ private:
 // client's automatic call does; 0 when the hand holds none.
 CardCode automaticCallCard(const std::vector<CardCode>& hand);
 
+// What the client's own countdown answers when a seat's turn runs out, and what the server
+// answers for it: the automatic call when calling is offered, a roar when only a roar is, a
+// pass otherwise; in play the lowest single when leading, a pass when following.
+CallChoice automaticCallChoice(uint8_t seatBit, uint8_t offer, const std::vector<CardCode>& hand);
+CommandFrame automaticPlayFrame(uint8_t seatBit, bool leading, const std::vector<CardCode>& hand);
+
 }  // namespace vexal::server

@@ -354,17 +354,9 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
     if (m_round->phase() == Phase::Calling) {
         CommandFrame f;
         if (timedOut) {
-            CallChoice c{wire::seatBit(seat), kChoicePass, 0, 0};
             // The client's countdown never answers a roar-only turn; the table must not wait
             // for ever, and a roar is the only answer there is.
-            if (m_round->offer() == kOfferRoarOnly)
-                c.choice = kChoiceRoar;
-            if (m_round->offer() == kOfferCallOrRoar) {
-                CardCode card = automaticCallCard(m_round->hand(seat));
-                c = CallChoice{wire::seatBit(seat), kChoiceCall, static_cast<uint8_t>(cardRank(card)),
-                               static_cast<uint8_t>(suitBit(card))};
-            }
-            f = encode(c);
+            f = encode(automaticCallChoice(wire::seatBit(seat), m_round->offer(), m_round->hand(seat)));
             m_log.info(seatTag(m_index, seat) + ": calling time is up, the server answers");
         } else {
             f = botCallFrame(*m_round, seat, m_rng);
@@ -375,15 +367,7 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
     CommandFrame f;
     if (timedOut) {
         m_log.info(seatTag(m_index, seat) + ": turn time is up, the server answers");
-        if (m_round->leading()) {
-            std::vector<CardCode> lowest = m_round->hand(seat);
-            sortSelection(lowest);
-            std::optional<CommandFrame> single = buildPlayFrame(
-                wire::seatBit(seat), kPlaySingle, arrangePlay(kPlaySingle, std::span(&lowest.back(), 1)));
-            f = *single;
-        } else {
-            f = buildPassFrame(wire::seatBit(seat));
-        }
+        f = automaticPlayFrame(wire::seatBit(seat), m_round->leading(), m_round->hand(seat));
     } else {
         f = botPlayFrame(*m_round, seat);
     }

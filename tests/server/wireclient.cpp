@@ -233,17 +233,8 @@ void handle(Player& p, const CommandFrame& f) {
         break;
     }
     case Command::CallingTurn:
-        if ((f[kSeatByte] & 0x0F) == p.seatBit) {
-            CallChoice c{p.seatBit, kChoicePass, 0, 0};
-            if (f[11] == kOfferCallOrRoar) {
-                CardCode card = automaticCallCard(p.hand);
-                c = CallChoice{p.seatBit, kChoiceCall, static_cast<uint8_t>(cardRank(card)),
-                               static_cast<uint8_t>(suitBit(card))};
-            } else if (f[11] == kOfferRoarOnly) {
-                c.choice = kChoiceRoar;
-            }
-            p.conn->send(withToken(p, encode(c)));
-        }
+        if ((f[kSeatByte] & 0x0F) == p.seatBit)
+            p.conn->send(withToken(p, encode(automaticCallChoice(p.seatBit, f[11], p.hand))));
         break;
     case Command::Play: {
         PlayReport r = decodePlayReport(f);
