@@ -1,6 +1,8 @@
 vexal_add_test(round_rules_tests
                SOURCES roundstate_test.cpp settlement_test.cpp ../rules/cards.cpp
                LIBS vexal_core)
-vexal_add_test(round_table_tests
-               SOURCES round_test.cpp ../rules/cards.cpp qt_test_main.cpp
-               LIBS vexal_client Qt6::Test QT)
+if(TARGET vexal_client)
+  vexal_add_test(round_table_tests
+                 SOURCES round_test.cpp ../rules/cards.cpp qt_test_main.cpp
+                 LIBS vexal_client Qt6::Test QT)
+endif()
