@@ -510,6 +510,7 @@ void Table::settle(TimePoint now) {
         Profile& p = m_seats[seat].profile;
         const SeatScore& sc = summary.scoring.seats[seat];
         p.coins = std::max<int64_t>(0, p.coins + sc.amount);
+        summary.coinsAfter[seat] = p.coins;
         p.score += sc.winner ? 3 : 1;
         (sc.winner ? p.wins : p.losses) += 1;
         summary.accounts[seat] = p.account;
@@ -565,6 +566,10 @@ void Table::afterSettlement(TimePoint now) {
         Seat& s = m_seats[seat];
         if (s.kind == SeatKind::Empty || s.profile.coins >= m_config.stake)
             continue;
+        if (s.kind == SeatKind::Bot && m_config.brokeBotsStartAgain) {
+            s.profile.coins = m_config.startCoins;
+            continue;
+        }
         if (s.kind == SeatKind::Bot || s.profile.reliefs < m_config.maxReliefs) {
             ++s.profile.reliefs;
             s.profile.coins += m_config.relief;

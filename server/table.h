@@ -65,6 +65,9 @@ struct TableConfig {
     int maxReliefs = 1;
     uint64_t seed = 1;
     bool keepBotsAlone = false;  // self-play: bots go on without any human at the table
+    // Self-play: a broke bot starts again with the start coins, as a new player taking the seat
+    // would, instead of living on relief; keeps the rounds of a long run comparable.
+    bool brokeBotsStartAgain = false;
     int maxRounds = 0;           // self-play: no round is dealt after this many (0: no limit)
     std::function<Deck(Rng&)> dealer;  // tests: a chosen deal; empty: the seeded shuffle
 };
@@ -78,6 +81,7 @@ struct RoundSummary {
     Scoring scoring;
     std::array<SettlementRecord, kSeats> records;
     std::array<std::string, kSeats> accounts;
+    std::array<int64_t, kSeats> coinsAfter{};  // after the settlement, before any relief
 };
 
 class TableEvents {
