@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "net/messages/wire.h"
+#include "rules/sort.h"
+#include "table/roundstate.h"
 
 namespace vexal::server {
 
@@ -19,10 +21,15 @@ int copiesHeld(const std::vector<CardCode>& hand, int rank, int suit) {
 }  // namespace
 
 CardCode automaticCallCard(const std::vector<CardCode>& hand) {
-    for (auto it = hand.rbegin(); it != hand.rend(); ++it)
-        if (isCallableRank(cardRank(*it)))
-            return *it;
-    return 0;
+    // The client holds its hand sorted by size from the deal on and calls from its slots; the
+    // server answers for it with the very same card, so both use the client's own rule.
+    Hand sorted;
+    sorted.count = static_cast<int16_t>(std::min<size_t>(hand.size(), kHandSlots));
+    std::copy_n(hand.begin(), sorted.count, sorted.codes.begin());
+    if (!SortbyBig(sorted, sorted.count))
+        return 0;
+    const int slot = automaticCallSlot(sorted);
+    return slot < 0 ? 0 : sorted.codes[static_cast<size_t>(slot)];
 }
 
 CallChoice automaticCallChoice(uint8_t seatBit, uint8_t offer, const std::vector<CardCode>& hand) {

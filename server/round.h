@@ -122,8 +122,9 @@ private:
     PlayEvent m_lastEvent;
 };
 
-// A card a seat may call now: a callable rank it holds. Scans the hand from its end, as the
-// client's automatic call does; 0 when the hand holds none.
+// The card the client's countdown calls for a starter who does not choose: with the hand sorted
+// by size, the callable card in the highest slot (the lowest callable rank, the lowest suit bit
+// among equals); 0 when the hand holds no callable card.
 CardCode automaticCallCard(const std::vector<CardCode>& hand);
 
 // What the client's own countdown answers when a seat's turn runs out, and what the server

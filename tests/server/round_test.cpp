@@ -190,6 +190,57 @@ TEST_F(RunHandRound, TrickGoesToTheLastPlayerAndAFinishedTakerHandsTheLeadToTheP
     EXPECT_TRUE(round->partnerRevealed());
 }
 
+// A starter whose calling time runs out calls what the client's countdown would: the callable
+// card in the highest slot of the hand sorted by size, whatever order the cards were dealt in.
+TEST(RoundCalling, TheAutomaticCallIsTheClientsCardOfTheHandSortedBySize) {
+    struct Case {
+        std::vector<CardCode> dealt;
+        int rank, suit;  // 0, 0: nothing callable
+        const char* why;
+    };
+    const Case cases[] = {
+        {{card(3, kSuitDiamonds), card(9, kSuitClubs), card(5, kSuitDiamonds), card(10, kSuitClubs),
+          card(13, kSuitHearts), card(15, kSuitSpades), joker(kRankBigJoker)},
+         3, kSuitDiamonds, "the lowest callable rank, not the last callable card dealt"},
+        {{card(14, kSuitHearts), card(3, kSuitSpades), card(3, kSuitDiamonds), card(3, kSuitHearts)},
+         3, kSuitDiamonds, "equal ranks: the lowest suit bit"},
+        {{card(12, kSuitSpades), card(15, kSuitHearts), card(15, kSuitClubs), joker(kRankSmallJoker),
+          card(13, kSuitDiamonds)},
+         12, kSuitSpades, "2s, jokers and Ks sort below nothing callable"},
+        {{card(4, kSuitHearts), card(5, kSuitSpades), card(10, kSuitHearts), card(4, kSuitClubs)},
+         4, kSuitClubs, "5s and 10s sort above every ordinary rank"},
+        {{card(11, kSuitDiamonds), card(14, kSuitSpades), card(11, kSuitDiamonds, 1)},
+         11, kSuitDiamonds, "both copies held"},
+        {{card(5, kSuitDiamonds), card(10, kSuitClubs), card(13, kSuitHearts), card(15, kSuitSpades),
+          joker(kRankBigJoker)},
+         0, 0, "nothing callable"},
+    };
+    for (const Case& c : cases) {
+        const CardCode got = automaticCallCard(c.dealt);
+        EXPECT_EQ(got == 0 ? 0 : cardRank(got), c.rank) << c.why;
+        EXPECT_EQ(got == 0 ? 0 : suitBit(got), c.suit) << c.why;
+    }
+
+    // Whole dealt hands: the server answers with the lowest callable rank and suit, and the
+    // round takes that answer.
+    Rng rng(31);
+    for (int deal = 0; deal < 100; ++deal) {
+        Round round(shuffledDeck(rng), 0);
+        const std::vector<CardCode>& hand = round.hand(0);
+        std::pair<int, int> lowest{99, 99};
+        for (CardCode c : hand)
+            if (isCallableRank(cardRank(c)))
+                lowest = std::min(lowest, std::pair<int, int>{cardRank(c), suitBit(c)});
+        if (lowest.first == 99)
+            continue;
+        CallChoice answer = automaticCallChoice(1, round.offer(), hand);
+        ASSERT_EQ(answer.choice, kChoiceCall);
+        EXPECT_EQ(answer.rank, lowest.first) << "deal " << deal;
+        EXPECT_EQ(answer.suitBit, lowest.second) << "deal " << deal;
+        EXPECT_EQ(round.call(0, answer.choice, answer.rank, answer.suitBit), "");
+    }
+}
+
 TEST(RoundCalling, StarterWithoutCallableCardMayOnlyRoar) {
     std::vector<CardCode> hand;
     for (int copy = 0; copy < 2; ++copy) {
