@@ -39,6 +39,10 @@ bool strongHand(const std::vector<CardCode>& hand) {
     return s.wild >= 3 || (s.wild >= 2 && s.bombs >= 3) || s.bombs >= 5;
 }
 
+bool doublesStake(PlayType type) {
+    return type > kPlayFiveTenKingMixed;
+}
+
 CommandFrame playFrameFor(int seat, std::vector<CardCode> selection, PlayType lastType) {
     sortSelection(selection);
     PlayType type = ClassifyPlay(lastType, selection);
@@ -48,18 +52,6 @@ CommandFrame playFrameFor(int seat, std::vector<CardCode> selection, PlayType la
         return buildPassFrame(wire::seatBit(seat));
     std::optional<CommandFrame> f = buildPlayFrame(wire::seatBit(seat), type, arrangePlay(type, selection));
     return f ? *f : buildPassFrame(wire::seatBit(seat));
-}
-
-// Whether the bot knows `other` to be on its side from what its seat has seen.
-bool knownTeammate(const Round& round, int seat, int other) {
-    if (other < 0 || other == seat || round.kind() != CallKind::Ordinary)
-        return false;
-    if (seat == round.partner())
-        return other == round.caller();
-    if (seat == round.caller())
-        return round.partnerRevealed() && other == round.partner();
-    // The other side knows itself once the partner has shown the called card.
-    return round.partnerRevealed() && other != round.caller() && other != round.partner();
 }
 
 }  // namespace
@@ -100,6 +92,76 @@ CommandFrame botCallFrame(const Round& round, int seat, Rng& rng) {
     return encode(choice);
 }
 
+Side sideAsSeen(const Round& round, int seat, int other) {
+    if (other == seat)
+        return Side::Own;
+    switch (round.kind()) {
+    case CallKind::Roar:
+        return (seat == round.lone()) == (other == round.lone()) ? Side::Own : Side::Other;
+    case CallKind::Hidden:
+        // Only the caller knows he holds both copies; to the others the partner just has not
+        // shown yet.
+        if (seat == round.caller() || other == round.caller())
+            return Side::Other;
+        return Side::Unknown;
+    case CallKind::Ordinary:
+        if (seat == round.partner() || round.partnerRevealed())
+            return round.sameSide(seat, other) ? Side::Own : Side::Other;
+        if (seat != round.caller() && other == round.caller())
+            return Side::Other;
+        return Side::Unknown;
+    case CallKind::None:
+        break;
+    }
+    return Side::Unknown;
+}
+
+FollowView followView(const Round& round, int seat) {
+    FollowView v;
+    v.seat = seat;
+    v.hand = round.hand(seat);
+    v.last = round.lastPlay();
+    v.lastPlayer = round.lastPlayer();
+    v.trickPoints = round.trickPoints();
+    for (int s = 0; s < kSeats; ++s) {
+        v.cardsLeft[s] = static_cast<int>(round.hand(s).size());
+        v.sides[s] = sideAsSeen(round, seat, s);
+    }
+    return v;
+}
+
+bool worthPlaying(const FollowView& view, PlayType type, int cardsKept) {
+    if (type <= kPlayTripleRun)
+        return true;
+    // A teammate's play wins the trick for the side already.
+    if (view.lastPlayer >= 0 && view.sides[view.lastPlayer] == Side::Own)
+        return false;
+    if (type == kPlayFiveTenKingMixed)
+        return true;  // it multiplies nothing
+    for (int s = 0; s < kSeats; ++s)
+        if (view.sides[s] != Side::Own && view.cardsLeft[s] > 0 && view.cardsLeft[s] <= kNearOutCards)
+            return true;
+    if (cardsKept <= kNearlyDoneCards)
+        return true;
+    // Points alone are worth one doubling, not a bomb war over the same trick.
+    return view.trickPoints >= kRichTrickPoints && !doublesStake(view.last.type);
+}
+
+std::vector<CardCode> botFollow(const FollowView& view) {
+    HintResult hint = hintSearch(view.hand, view.last);
+    if (hint.pass || hint.slots.empty())
+        return {};
+    std::vector<CardCode> selection;
+    for (int slot : hint.slots)
+        selection.push_back(view.hand[static_cast<size_t>(slot)]);
+    sortSelection(selection);
+    const PlayType type = ClassifyPlay(view.last.type, selection);
+    const int kept = static_cast<int>(view.hand.size() - selection.size());
+    if (!worthPlaying(view, type, kept))
+        return {};
+    return selection;
+}
+
 std::vector<CardCode> botLead(const std::vector<CardCode>& hand) {
     std::vector<CardCode> all = hand;
     sortSelection(all);
@@ -112,29 +174,20 @@ std::vector<CardCode> botLead(const std::vector<CardCode>& hand) {
     for (int r = kRankLowest; r <= kRankTwo; ++r)
         if (!byRank[r].empty() && byRank[r].size() < 4)
             return byRank[r];
+    // Opening with a bomb doubles the stake for a trick anybody could have led cheaply.
     for (int r = kRankLowest; r <= kRankTwo; ++r)
         if (!byRank[r].empty())
-            return byRank[r];
+            return {byRank[r].front()};
     return {wild.front()};
 }
 
 CommandFrame botPlayFrame(const Round& round, int seat) {
-    const auto& hand = round.hand(seat);
-    const LastPlay& last = round.lastPlay();
     if (round.leading())
-        return playFrameFor(seat, botLead(hand), kPlayNone);
-    HintResult hint = hintSearch(hand, last);
-    if (hint.pass || hint.slots.empty())
+        return playFrameFor(seat, botLead(round.hand(seat)), kPlayNone);
+    std::vector<CardCode> selection = botFollow(followView(round, seat));
+    if (selection.empty())
         return buildPassFrame(wire::seatBit(seat));
-    std::vector<CardCode> selection;
-    for (int slot : hint.slots)
-        selection.push_back(hand[slot]);
-    sortSelection(selection);
-    bool costly = ClassifyPlay(last.type, selection) > kPlayTripleRun;
-    if (costly && !isBombType(last.type) && !isFiveTenKingType(last.type) &&
-        knownTeammate(round, seat, round.lastPlayer()))
-        return buildPassFrame(wire::seatBit(seat));
-    return playFrameFor(seat, selection, last.type);
+    return playFrameFor(seat, selection, round.lastPlay().type);
 }
 
 }  // namespace vexal::server
