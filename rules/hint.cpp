@@ -188,8 +188,9 @@ private:
         return false;
     }
 
-    // Windows from the lowest start; every rank must hold between minCopies and maxCopies real
-    // cards, or, when fillWithWild, at most g wild cards fill what is missing.
+    // Windows from the lowest start, 3, up to a top of A; every rank must hold between minCopies and
+    // maxCopies real cards, or, when fillWithWild, at most g wild cards fill what is missing. Wild
+    // cards with real cards of one rank only are a bomb, not a run, so such a window is no answer.
     bool runWindow(int g, int minCopies, int maxCopies, bool fillWithWild, std::vector<int>& out) const {
         if (m_count % g != 0) {
             return false;
@@ -198,21 +199,23 @@ private:
         if (m < 2) {
             return false;
         }
-        for (int start = 4; start <= kRankTwo - m; ++start) {
+        for (int start = kRankLowest; start + m - 1 <= kRankAce; ++start) {
             if (!windowBeats(start, m)) {
                 continue;
             }
             int needed = 0;
+            int realRanks = 0;
             bool fits = true;
             for (int r = start; r < start + m && fits; ++r) {
                 const int n = m_table.count(r);
+                realRanks += n > 0 ? 1 : 0;
                 if (fillWithWild) {
                     needed += n < g ? g - n : 0;
                 } else {
                     fits = n >= minCopies && n <= maxCopies;
                 }
             }
-            if (!fits || needed > m_table.wild()) {
+            if (!fits || realRanks < 2 || needed > m_table.wild()) {
                 continue;
             }
             m_table.takeWild(needed, out);
@@ -234,27 +237,39 @@ private:
                (m_table.wild() > 0 && runWindow(3, 0, 0, true, out));
     }
 
+    // The 5-10-K of grade v. A suited one doubles the stake like a bomb, so the mixed step takes
+    // the 5, 10 and K from different suits (the first such choice in suit order) and leaves suited
+    // sets to the steps of their own suit.
     bool fiveTenKing(PlayType v, std::vector<int>& out) const {
-        if (m_table.count(5) == 0 || m_table.count(10) == 0 || m_table.count(13) == 0) {
+        if (v == kPlayFiveTenKingMixed) {
+            for (int s5 = 0; s5 < 4; ++s5) {
+                for (int s10 = 0; s10 < 4; ++s10) {
+                    for (int sK = 0; sK < 4; ++sK) {
+                        const bool suited = s5 == s10 && s10 == sK;
+                        if (!suited && m_table.holds(s5, 5) && m_table.holds(s10, 10) &&
+                            m_table.holds(sK, 13)) {
+                            out.push_back(m_table.firstOf(s5, 5));
+                            out.push_back(m_table.firstOf(s10, 10));
+                            out.push_back(m_table.firstOf(sK, 13));
+                            return true;
+                        }
+                    }
+                }
+            }
             return false;
         }
-        if (m_type <= kPlayTripleRun) {
+        const int suit = v - kPlayFiveTenKingDiamonds;
+        if (m_table.holds(suit, 5) && m_table.holds(suit, 10) && m_table.holds(suit, 13)) {
             for (int r : {5, 10, 13}) {
-                m_table.take(r, 1, out);
+                out.push_back(m_table.firstOf(suit, r));
             }
             return true;
-        }
-        for (int suit = v - kPlayFiveTenKingDiamonds; suit < 4; ++suit) {
-            if (m_table.holds(suit, 5) && m_table.holds(suit, 10) && m_table.holds(suit, 13)) {
-                for (int r : {5, 10, 13}) {
-                    out.push_back(m_table.firstOf(suit, r));
-                }
-                return true;
-            }
         }
         return false;
     }
 
+    // Fewest wild cards first, then the lowest rank; a rank is taken whole. Wild cards alone make a
+    // bomb too, but with a wild key card it wins only where the size decides, never at equal size.
     bool bomb(int size, bool escalated, std::vector<int>& out) const {
         for (int w = 0; w <= m_table.wild() && size - w > 0; ++w) {
             for (int r = kRankLowest; r <= kRankTwo; ++r) {
@@ -264,6 +279,10 @@ private:
                     return true;
                 }
             }
+        }
+        if (escalated && m_table.wild() >= size) {
+            m_table.takeWild(size, out);
+            return true;
         }
         return false;
     }
