@@ -50,7 +50,7 @@ MainLoop::MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, co
     });
     connect(&m_socks5, &Socks5Driver::failed, this,
             [this](const QString& message) { messageBox(&m_form, message, QStringLiteral("警告")); });
-    connect(&m_form, &MainForm::restoredFromMinimised, this, &MainLoop::onWindowRestored);
+    connect(&m_form, &MainForm::resizedIntoView, this, &MainLoop::onWindowRestored);
 }
 
 MainLoop::~MainLoop() { removeMessageHook(); }

@@ -77,6 +77,8 @@ bool startUp(MainLoop& loop, MainForm& form, SessionState& state, SingleInstance
     }
     state.launch = std::get<LaunchParameters>(parsed);
     state.own = ownPlayerFrom(state.launch);
+    // Until the server describes the own seat, the table knows its player by the launch account.
+    state.shownNames[0] = state.launch.account;
     loop.setLobbyTitle(q(state.launch.lobbyTitle));
     form.setLocationText(q(state.launch.shownLocation()), state.launch.locationNeedsSmallerFont());
 

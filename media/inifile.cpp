@@ -196,8 +196,12 @@ std::string classIniFile::GetIniKey(std::string_view strSection, std::string_vie
     return value;
 }
 
-bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view strKey,
-                               std::string_view strValue) {
+namespace {
+
+// `bytes` with the key created or replaced; nothing when the names or the value would break the
+// line layout (a line break, "]" in a section, "=" in a key).
+std::optional<std::string> withKey(const std::string& bytes, std::string_view strSection, std::string_view strKey,
+                                   std::string_view strValue) {
     strSection = trimSpaceAndTab(strSection);
     strKey = trimSpaceAndTab(strKey);
     // Text that would read back as another line, another section or another key is refused.
@@ -205,13 +209,12 @@ bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view str
         strKey.find('=') != std::string_view::npos || hasLineBreak(strKey) ||
         hasLineBreak(strSection) || strSection.find(']') != std::string_view::npos ||
         hasLineBreak(strValue))
-        return false;
+        return std::nullopt;
 
     const std::string section = utf8ToCp936(strSection);
     const std::string key = utf8ToCp936(strKey);
     const std::string line = key + "=" + utf8ToCp936(strValue) + "\r\n";
 
-    std::string bytes = readFile(m_path).value_or(std::string{});
     const std::vector<std::string_view> lines = splitLines(bytes);
     const KeyPlace place = findKey(lines, section, key);
 
@@ -240,7 +243,30 @@ bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view str
         endLastLine();
         out += "[" + section + "]\r\n" + line;
     }
-    return writeWhole(m_path, out);
+    return out;
+}
+
+}  // namespace
+
+bool classIniFile::WriteIniKey(std::string_view strSection, std::string_view strKey,
+                               std::string_view strValue) {
+    const std::optional<std::string> out =
+        withKey(readFile(m_path).value_or(std::string{}), strSection, strKey, strValue);
+    return out && writeWhole(m_path, *out);
+}
+
+bool classIniFile::WriteIniKeys(std::string_view strSection,
+                                const std::vector<std::pair<std::string, std::string>>& keys) {
+    std::string bytes = readFile(m_path).value_or(std::string{});
+    bool all = true;
+    for (const auto& [key, value] : keys) {
+        std::optional<std::string> out = withKey(bytes, strSection, key, value);
+        if (out)
+            bytes = std::move(*out);
+        else
+            all = false;
+    }
+    return writeWhole(m_path, bytes) && all;
 }
 
 }  // namespace vexal

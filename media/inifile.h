@@ -3,6 +3,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vexal {
 
@@ -28,6 +30,9 @@ public:
     // Returns false when nothing was written: an empty key name, a name or value that would break
     // the line layout (a line break, "]" in a section, "=" in a key), or a file system error.
     bool WriteIniKey(std::string_view strSection, std::string_view strKey, std::string_view strValue);
+    // The same for several keys of one section, with one rewrite of the file. A key that cannot be
+    // written is skipped and the answer is false; the others are written all the same.
+    bool WriteIniKeys(std::string_view strSection, const std::vector<std::pair<std::string, std::string>>& keys);
 
 private:
     std::string m_path;

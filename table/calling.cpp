@@ -72,7 +72,9 @@ void RoundTable::OnCallClick() {
     if (!m_session.loggedIn)
         return;
     const int slot = m_round.callCandidate;
-    if (slot < 0 || slot >= m_round.hands[0].count) {
+    // Sorting or restoring moves cards under the remembered slot: only a card still raised there
+    // is the one the player chose.
+    if (slot < 0 || slot >= m_round.hands[0].count || !isRaised(imageOfSlot(slot))) {
         RuleNotice->showNotice(209);
         return;
     }

@@ -138,7 +138,8 @@ void RoundTable::DealHand(const CommandFrame& frame) {
         own.images[k] = static_cast<uint16_t>(k);
         ++own.count;
         QLabel* c = cardImage[0][k];
-        setCardImage(c, deal.cards[k], false);
+        if (!setCardImage(c, deal.cards[k]))
+            return;
         c->setGeometry(qRound(own.anchorX - 302.4 * sx() + static_cast<double>(k) * 0.22 * w), restingTop(), w,
                        ownCardHeight());
         c->show();

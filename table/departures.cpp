@@ -15,7 +15,8 @@ void TableSession::onPlayerLeft(const CommandFrame& frame) {
     const PlayerLeft left = decodePlayerLeft(frame);
     m_form.stopShuffle();
     m_form.WebBrowser1->hide();
-    if (left.account == m_state.shownNames[0]) {
+    // A frame without an account names nobody, least of all the own player.
+    if (!left.account.empty() && left.account == m_state.shownNames[0]) {
         // The server says we left: the session is over, nobody is told.
         m_services.endProcess();
         return;

@@ -4,7 +4,7 @@
 
 #include "net/messages/seating.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 
 namespace vexal {
@@ -47,10 +47,12 @@ void TableSession::tableWindowReset() {
         m_state.shownNames[s].clear();
         m_state.seatBits[s] = 0;
         m_state.players[s] = PlayerRecord{};
-        m_form.hero->ID[r]->clear();
-        m_form.hero->Tou[r]->clear();
     }
+    // The round file goes, so the record of its rounds goes with it: a line left behind would
+    // point at a round that no longer exists.
+    m_form.hero->clearRecord();
     m_form.hero->hide();
+    run(hooks.clearScoreSheet);
     QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/info.vx"));
     run(hooks.clearChat);
     m_state.playersPresent = 0;
@@ -176,9 +178,10 @@ void TableSession::closing() {
     run(hooks.closeAll);
     if (pluginLoaded())
         run(hooks.pluginExit);
-    for (QWidget* w : {static_cast<QWidget*>(m_form.exitConfirm), static_cast<QWidget*>(m_form.notice),
-                       static_cast<QWidget*>(m_form.information), static_cast<QWidget*>(m_form.hero)})
-        w->close();
+    // Every window the table opened goes with it, whichever area owns it.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != &m_form && w->isWindow())
+            w->close();
 }
 
 }  // namespace vexal

@@ -21,7 +21,8 @@ void RoundTable::ShowCard() {
     const int w = ownCardWidth();
     for (int slot = 0; slot < h.count; ++slot) {
         QLabel* c = cardImage[0][static_cast<size_t>(h.images[static_cast<size_t>(slot)])];
-        setCardImage(c, h.codes[static_cast<size_t>(slot)], false);
+        if (!setCardImage(c, h.codes[static_cast<size_t>(slot)]))
+            return;
         c->setGeometry(qRound(handFanLeft(h.anchorX, h.count, slot, sx(), w)), restingTop(), w, ownCardHeight());
         c->show();
         c->raise();
@@ -30,7 +31,8 @@ void RoundTable::ShowCard() {
     m_hoveredImage = -1;
 }
 
-bool RoundTable::isRaised(int image) const { return cardImage[0][static_cast<size_t>(image)]->y() < restingTop(); }
+// A card lifted by the pointer's hover (5 px) is not chosen; a click raises it a fifth of its height.
+bool RoundTable::isRaised(int image) const { return cardImage[0][static_cast<size_t>(image)]->y() < restingTop() - 5; }
 
 void RoundTable::raiseImage(int image) {
     QLabel* c = cardImage[0][static_cast<size_t>(image)];
@@ -201,6 +203,15 @@ void RoundTable::OperationClick(int i) {
 
 void RoundTable::hideScoreSheet() { score->hide(); }
 
+void RoundTable::clearScoreSheet() {
+    score->hide();
+    score->clearLists();
+    for (size_t r = 0; r < 4; ++r) {
+        score->ID[r]->clear();
+        score->Tou[r]->clear();
+    }
+}
+
 void RoundTable::closeRoundWindows() {
     score->hide();
     sequenceChoice->hide();
@@ -215,6 +226,8 @@ void RoundTable::F1Pressed() {
 }
 
 void RoundTable::hideTable() {
+    // Out of sight, the turn's countdown is over; the automatic answer takes the turn at once.
+    m_services.setCountdown(0);
     m_form.information->hide();
     m_form.exitConfirm->hide();
     m_form.hero->hide();

@@ -104,7 +104,8 @@ void MainForm::buildControls() {
     lblLocation = makeLabel(Pic1);
     lblLocation->setAlignment(Qt::AlignCenter);
     lblLocation->setStyleSheet(QStringLiteral("color: #fff6c8;"));
-    Time_Img = new QLabel(Pic1);
+    Time_Img = new ucAniGIF(Pic1);
+    Time_Img->LoadAnimatedGIF_Array(gifResourceBytes(picture::kClock));
     Time_Img->hide();
     Number = makeLabel(Pic1);
     Number->setAlignment(Qt::AlignCenter);
@@ -201,14 +202,12 @@ void MainForm::buildFrame() {
 }
 
 void MainForm::sizeForScreen(const QSize& screen) {
-    const bool small = screen.height() < 768 || screen.width() < 1024;
-    m_scaleX = m_scaleY = small ? kSmallScale : 1.0;
-    const bool fullHeight = screen.height() <= 768;
-    const bool fullWidth = screen.width() <= 1024;
-    const int h = fullHeight ? screen.height() : kWindowHeightTwips / kTwipsPerPixel;
-    const int w = fullWidth ? screen.width() : kWindowWidthTwips / kTwipsPerPixel;
-    m_framePainted = !fullHeight && !fullWidth;
-    setGeometry(0, 0, w, h);
+    const TableWindowGeometry g = tableWindowGeometry(screen.width(), screen.height());
+    m_scaleX = m_scaleY = g.scale;
+    const int w = g.width;
+    const int h = g.height;
+    m_framePainted = g.paintFrame;
+    setGeometry(g.left, g.top, w, h);
     setFixedSize(w, h);
     // Inside the frame the table keeps the border's width on each side and the caption on top.
     if (m_framePainted)
@@ -345,10 +344,12 @@ void MainForm::paintEvent(QPaintEvent*) {
 
 void MainForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    // Any change of size that leaves the window in view (restored, maximised, back from full
+    // screen) counts; a change of activation alone does not.
     if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized)) {
-        auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        if (change->oldState() & Qt::WindowMinimized)
-            emit restoredFromMinimised();
+        const auto change = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+        if ((change & ~Qt::WindowActive) != (windowState() & ~Qt::WindowActive))
+            emit resizedIntoView();
     }
 }
 

@@ -12,6 +12,8 @@
 #include <array>
 #include <functional>
 
+#include "core/tablegeometry.h"
+#include "media/anigif.h"
 #include "table/session.h"
 #include "table/webpanel.h"
 #include "table/widgets.h"
@@ -19,11 +21,9 @@
 
 namespace vexal {
 
-constexpr int kTwipsPerPixel = 15;
-constexpr double kSmallScale = 0.78125;
-// The window on a large screen: 15600 x 11940 twips.
-constexpr int kWindowWidthTwips = 15600;
-constexpr int kWindowHeightTwips = 11940;
+// Where the player information window's corner goes for relative seat r, in the table's
+// coordinates: beside the seat's portrait `face`, always wholly on `table`.
+QPoint playerInfoCorner(int r, const QRect& face, const QSize& window, const QRect& table);
 
 // The nine table buttons by index.
 enum TableButton { kSend = 0, kChatHistory, kStart, kSettings, kHide, kScoreSheet, kHistory, kRules, kExit };
@@ -99,7 +99,7 @@ public:
     QLabel* lbwealth = nullptr;
     std::array<QLabel*, 3> lblRule{};
     QLabel* lblLocation = nullptr;
-    QLabel* Time_Img = nullptr;
+    ucAniGIF* Time_Img = nullptr;  // the countdown clock, animated by its own frame timer
     QLabel* Number = nullptr;
     QLabel* ImgShuffle = nullptr;
     QLabel* LblShuffle = nullptr;
@@ -127,7 +127,7 @@ signals:
     void closeImageClicked();
     void escapePressed();
     // Resized to any state but minimised (restored by the user, say).
-    void restoredFromMinimised();
+    void resizedIntoView();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,6 +2,8 @@
 // buttons' pictures.
 #include "table/mainform.h"
 
+#include <algorithm>
+
 #include "platform/trace.h"
 #include "table/pictures.h"
 
@@ -112,6 +114,22 @@ void MainForm::setLocationText(const QString& text, bool smallerFont) {
     lblLocation->setText(text);
 }
 
+QPoint playerInfoCorner(int r, const QRect& face, const QSize& window, const QRect& table) {
+    // Beside the panel, towards the middle of the table: above the own seat, right of the left
+    // seat, below the top seat, left of the right seat.
+    QPoint at;
+    switch (r) {
+    case 0: at = QPoint(face.left(), face.top() - window.height() - 4); break;
+    case 1: at = QPoint(face.right() + 4, face.top()); break;
+    case 2: at = QPoint(face.left(), face.bottom() + 4); break;
+    default: at = QPoint(face.left() - window.width() - 4, face.top()); break;
+    }
+    // Whatever the window's size, it stays on the table.
+    at.setX(std::clamp(at.x(), table.left(), std::max(table.left(), table.right() + 1 - window.width())));
+    at.setY(std::clamp(at.y(), table.top(), std::max(table.top(), table.bottom() + 1 - window.height())));
+    return at;
+}
+
 void MainForm::ShowPlayerInfo(int r) {
     const PlayerRecord& p = m_state.players[static_cast<size_t>(r)];
     if (information->isVisible() || m_state.shownNames[static_cast<size_t>(r)].empty())
@@ -128,16 +146,7 @@ void MainForm::ShowPlayerInfo(int r) {
     for (int i = 0; i < 9; ++i)
         information->value[i]->setText(values[i]);
     information->adjustSize();
-    // Beside the panel, towards the middle of the table.
-    const QRect face = Tou[r]->geometry();
-    QPoint at = face.topLeft();
-    switch (r) {
-    case 0: at += QPoint(0, -information->height() - 4); break;
-    case 1: at += QPoint(-information->width() - 4, 0); break;
-    case 2: at += QPoint(face.width() + 190, 0); break;
-    default: at += QPoint(face.width() + 4, 0); break;
-    }
-    information->move(Pic1->mapToGlobal(at));
+    information->move(Pic1->mapToGlobal(playerInfoCorner(r, Tou[r]->geometry(), information->size(), Pic1->rect())));
     information->show();
 }
 

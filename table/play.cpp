@@ -124,7 +124,8 @@ void RoundTable::JudgeChuPai() {
             continue;
         QLabel* c = cardImage[0][static_cast<size_t>(image)];
         c->hide();
-        setCardImage(c, arranged[static_cast<size_t>(k)].code, true);
+        if (!setCardImage(c, arranged[static_cast<size_t>(k)].code))
+            return;
         c->setGeometry(qRound(handFanLeft(hand.anchorX, n, k, sx(), w) + 24 * sx()), hand.anchorY + qRound(24 * sy()), w,
                        otherCardHeight());
         c->show();
@@ -132,7 +133,7 @@ void RoundTable::JudgeChuPai() {
         shown.images[static_cast<size_t>(shown.count++)] = image;
     }
     m_round.shown[0] = shown;
-    playEffect(SoundEffect::OwnPlaySent);
+    // No sound here: the server's echo of this play sounds it, as it does every seat's play.
 
     for (int slot = hand.count - 1; slot >= 0; --slot)
         if (isRaised(hand.images[static_cast<size_t>(slot)]))
@@ -322,7 +323,8 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
             int slot = m_round.nextFreeImage[rs];
             for (size_t k = 0; k < laid.size() && slot < kShownPlayCapacity; ++k, ++slot) {
                 m_round.lastPlay.entries[k] = laid[k].entry;
-                setCardImage(cardImage[rs][static_cast<size_t>(slot)], laid[k].code, true);
+                if (!setCardImage(cardImage[rs][static_cast<size_t>(slot)], laid[k].code))
+                    return;
                 shown.images[static_cast<size_t>(shown.count++)] = slot;
             }
             m_round.shown[rs] = shown;
@@ -405,7 +407,8 @@ void RoundTable::takeServerPlayedCards(const std::vector<CardCode>& played) {
     ShownPlay shown;
     for (size_t k = 0; k < images.size(); ++k) {
         QLabel* c = cardImage[0][static_cast<size_t>(images[k])];
-        setCardImage(c, played[k], true);
+        if (!setCardImage(c, played[k]))
+            return;
         c->setGeometry(qRound(handFanLeft(hand.anchorX, static_cast<int>(images.size()), static_cast<int>(k), sx(), w) +
                               24 * sx()),
                        hand.anchorY + qRound(24 * sy()), w, otherCardHeight());

@@ -6,6 +6,7 @@
 #include "media/resources.h"
 #include "media/sound.h"
 #include "platform/eventwait.h"
+#include "platform/trace.h"
 #include "table/mainform.h"
 #include "table/score.h"
 #include "table/sequencechoice.h"
@@ -175,8 +176,6 @@ void RoundTable::buildWidgets() {
     roarConfirm = new RoarConfirm(&m_form);
     connect(roarConfirm, &RoarConfirm::answered, this, &RoundTable::OnRoarConfirm);
     score = new Score(&m_form);
-    m_form.Time_Img->setScaledContents(true);
-    m_form.Time_Img->setPixmap(picture(picture::kClock));
     pic->installEventFilter(this);
     m_form.imgDilan->installEventFilter(this);
     m_form.installEventFilter(this);  // F1 reaches the window itself when no child has the focus
@@ -198,15 +197,25 @@ QPixmap RoundTable::picture(int number) {
     return pm;
 }
 
-QPixmap RoundTable::cardPicture(CardCode code, bool small) {
+// `SetCardPicture`: the card set follows the table's scale (large faces only at full size), and a
+// code that is no card is not drawn: the frame that carried it cannot be trusted, so the table
+// leaves.
+bool RoundTable::setCardImage(QLabel* image, CardCode code) {
     const int index = isWild(code) ? cardRank(code) : pictureIndex(code);
-    const CardPictureTable table = CardPictureTable::forScale(small ? 0.5 : 1.0);
-    return picture(table.resource(index));
-}
-
-void RoundTable::setCardImage(QLabel* image, CardCode code, bool small) {
-    image->setPixmap(cardPicture(code, small));
+    if (!isValidPictureIndex(index)) {
+        trace("corrupt-card", QString::number(static_cast<uint32_t>(code), 16));
+        m_services.leaveOnCorruptCard();
+        return false;
+    }
+    if (m_cardPictureScale != m_form.scaleX()) {
+        m_cardPictureScale = m_form.scaleX();
+        m_cardPictures = CardPictureTable::forScale(m_cardPictureScale);
+    }
+    const int resource = m_cardPictures.resource(index);
+    image->setPixmap(picture(resource));
     image->setProperty("card", static_cast<int>(code));
+    image->setProperty("picture", resource);
+    return true;
 }
 
 bool RoundTable::effectsOn() const { return m_sound && m_sound->effectsOn() && !m_session.awayMode; }
@@ -314,6 +323,7 @@ bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
             if (watched == m_form.Pic1) {
                 hideScoreSheet();
                 m_form.hero->hide();
+                m_form.HidePlayerInfo();
             }
         } else if (t == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
             F1Pressed();
@@ -360,6 +370,8 @@ RoundTable* installRound(MainLoop& loop, MainForm& form, SessionState& session, 
     s.startReadyCountdown = [&loop](int seconds) { loop.startReadyCountdown(seconds); };
     s.restartSeatBubbleCount = [&loop] { loop.scheduler().restartSeatBubbleCount(); };
     s.minimiseLobby = [&loop] { loop.minimiseLobby(); };
+    s.scoreSheetHandled = [&loop] { loop.transport().departureHold = false; };
+    s.leaveOnCorruptCard = [&loop] { loop.table().exitConfirmed(); };  // the exit path, as if confirmed
     s.wait = [](int ms) { waitProcessingEvents(ms); };
     s.random01 = [] { return QRandomGenerator::global()->generateDouble(); };
     auto* round = new RoundTable(session, form, std::move(s), sound);
@@ -384,6 +396,7 @@ RoundTable* installRound(MainLoop& loop, MainForm& form, SessionState& session, 
     t.resetRound = [round] { round->ResetRound(); };
     t.closeRoundWindows = [round] { round->closeRoundWindows(); };
     t.hideScoreSheet = [round] { round->hideScoreSheet(); };
+    t.clearScoreSheet = [round] { round->clearScoreSheet(); };
     t.showScoreBoard = [round, &form] {
         centreOver(round->score, &form);
         round->score->show();

@@ -41,6 +41,10 @@ struct RoundServices {
     std::function<void(int)> startReadyCountdown;
     std::function<void()> restartSeatBubbleCount;
     std::function<void()> minimiseLobby;
+    // The score sheet has been handled: departures held back since the round's end may go on.
+    std::function<void()> scoreSheetHandled;
+    // A card code that is no card arrived: minimise the table and close the connection.
+    std::function<void()> leaveOnCorruptCard;
     std::function<void(int)> wait;        // a wait that processes window events
     std::function<double()> random01;     // uniform in [0, 1)
 };
@@ -132,6 +136,7 @@ public:
     void WriteRoundFile(int round);
     void ShowPastRound(int round);
     void hideScoreSheet();
+    void clearScoreSheet();
     void toggleScoreSheet();
     void closeRoundWindows();
     // Where "info.vx" lives; the program's folder unless a test moves it.
@@ -186,8 +191,8 @@ protected:
 private:
     void buildWidgets();
     QPixmap picture(int number);
-    QPixmap cardPicture(CardCode code, bool small);
-    void setCardImage(QLabel* image, CardCode code, bool small);
+    // False when the code is no card; the table is then on its way out and the caller stops.
+    bool setCardImage(QLabel* image, CardCode code);
     void playEffect(SoundEffect effect);
     bool effectsOn() const;
     bool deviceOn() const;
@@ -227,6 +232,8 @@ private:
     Sound* m_sound;
     RoundState m_round;
     QHash<int, QPixmap> m_pictures;
+    CardPictureTable m_cardPictures;
+    double m_cardPictureScale = 0;
     QTimer m_reviewTimer;
     QTimer m_bombEnd;
     int m_hoveredImage = -1;

@@ -80,16 +80,15 @@ void TableSession::onSeatInfo(const CommandFrame& frame) {
     if (r == 0)
         m_state.startDisarmed = false;
 
-    // A seat described again (its player unchanged) is not a new arrival; counting it twice
-    // would keep the table from ever reaching four players.
-    if (m_state.shownNames[s].empty() || m_state.shownNames[s] != info.account) {
-        const int before = m_state.playersPresent++;
-        if (before == 3 && !m_state.dealHappened) {
-            if (m_form.isMinimized())
-                m_form.showNormal();
-            m_services.minimiseLobby();
-            m_form.activateWindow();
-        }
+    // Every seat information counts, a seat described again included: the count starts afresh
+    // after each settlement, so a server that describes the four seats again after a round
+    // brings it to four exactly once.
+    const int before = m_state.playersPresent++;
+    if (before == 3 && !m_state.dealHappened) {
+        if (m_form.isMinimized())
+            m_form.showNormal();
+        m_services.minimiseLobby();
+        m_form.activateWindow();
     }
     m_state.shownNames[s] = info.account;
     if (r != 0 && pluginLoaded() && hooks.pluginClearUser)

@@ -74,7 +74,8 @@ void RoundTable::ShowSettlement() {
             // The seat's unplayed images are exactly as many as its remaining cards.
             const int image = std::min(m_round.nextFreeImage[rs] + i, kCardImagesPerSeat - 1);
             QLabel* c = cardImage[rs][static_cast<size_t>(image)];
-            setCardImage(c, h.codes[static_cast<size_t>(i)], true);
+            if (!setCardImage(c, h.codes[static_cast<size_t>(i)]))
+                return;
             c->setGeometry(qRound(handFanLeft(h.anchorX, h.count, i, sx(), w)), h.anchorY, w, otherCardHeight());
             c->show();
             c->raise();
@@ -160,24 +161,31 @@ void RoundTable::ShowSettlement() {
     }
     if (effectsOn())
         m_sound->playTableEffect(SoundEffect::RoundEndSheet);
+    // The round is over: the seats are counted afresh from the next seat information on, and a
+    // departure that waited for the sheet goes through now.
+    m_session.playersPresent = 0;
+    m_services.scoreSheetHandled();
 }
 
 void RoundTable::WriteRoundFile(int round) {
-    classIniFile ini((programDir + QStringLiteral("/info.vx")).toStdString());
-    const std::string s = section(round);
+    std::vector<std::pair<std::string, std::string>> keys;
     for (int i = 0; i < 4; ++i) {
         const size_t is = static_cast<size_t>(i);
-        ini.WriteIniKey(s, "name" + num(i), m_session.players[is].nickname);
-        ini.WriteIniKey(s, "PicIndex" + num(i), std::to_string(m_session.players[is].portraitIndex));
+        keys.emplace_back("name" + num(i), m_session.players[is].nickname);
+        keys.emplace_back("PicIndex" + num(i), std::to_string(m_session.players[is].portraitIndex));
     }
     for (int j = 0; j < 8; ++j) {
         const QStringList lines = score->lines(j);
-        ini.WriteIniKey(s, "count" + num(j), std::to_string(lines.size()));
+        keys.emplace_back("count" + num(j), std::to_string(lines.size()));
         for (int k = 0; k < lines.size(); ++k)
-            ini.WriteIniKey(s, "count" + num(j) + num(k), lines[k].toStdString());
+            keys.emplace_back("count" + num(j) + num(k), lines[k].toStdString());
     }
     for (int i = 0; i < 4; ++i)
-        ini.WriteIniKey(s, "count" + num(i) + " ForeColor", std::to_string(storedColour(score->listColour(i))));
+        keys.emplace_back("count" + num(i) + " ForeColor", std::to_string(storedColour(score->listColour(i))));
+    // The whole round in one rewrite of the file rather than one per key.
+    classIniFile ini((programDir + QStringLiteral("/info.vx")).toStdString());
+    if (!ini.WriteIniKeys(section(round), keys))
+        trace("round-file", QStringLiteral("round %1 not wholly written").arg(round));
 }
 
 void RoundTable::ShowPastRound(int round) {

@@ -59,6 +59,7 @@ struct TableHooks {
     std::function<void()> closeRoundWindows;   // score sheet, selection dialog, call choices
     std::function<void()> showScoreBoard;      // centred over the table
     std::function<void()> hideScoreSheet;
+    std::function<void()> clearScoreSheet;     // names, portraits and lists
     std::function<void()> clearChat;           // chat history, bubbles
     std::function<void(int)> pluginClearUser;  // `ClearUser` with a relative seat
     std::function<bool(int)> pluginSetUserinfo;

@@ -125,6 +125,16 @@ Hero::Hero(QWidget* parent) : QWidget(parent) {
         hook(g);
 }
 
+void Hero::clearRecord() {
+    Num->clear();
+    for (size_t i = 0; i < 4; ++i) {
+        ID[i]->clear();
+        Tou[i]->clear();
+        Grade[i]->clear();
+        sunScore[i]->clear();
+    }
+}
+
 void Hero::selectLine(int n) {
     Num->setCurrentRow(n);
     for (QListWidget* g : Grade)

@@ -70,6 +70,8 @@ public:
     QPushButton* close;
     // Selects line n in `Num` and in the four `Grade` lists.
     void selectLine(int n);
+    // A new session: no rounds, no names, no portraits, no running sums.
+    void clearRecord();
 
 signals:
     // Double click on line n (0-based): the settlement shows round n + 1 again.

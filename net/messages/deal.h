@@ -4,7 +4,8 @@
 // significant byte first; byte 148 = 1 shows the settlement note alone; bytes 149..168 the
 // settlement note (mixed reading); bytes 268..271 the resume number, most significant byte first.
 // A deal that resumes a round after a reconnect carries the cards still held and then one code
-// whose byte 3 is 0xFF: a card id of 128 or more ends the reading of the hand there.
+// whose byte 3 is 0xFF: a card id of 128 or more ends the reading of the hand there, and so does
+// a group of four zero bytes (a shorter list padded with zeros).
 #pragma once
 
 #include <cstdint>

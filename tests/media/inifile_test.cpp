@@ -174,6 +174,31 @@ TEST_F(IniFileTest, WritesKeepEveryOtherLineByteForByte) {
     EXPECT_EQ(files, 1u);
 }
 
+// A round's keys go in with one rewrite; the file reads the same as after one write per key, and
+// a key that would break the layout is left out without losing the others.
+TEST_F(IniFileTest, SeveralKeysOfASectionInOneWrite) {
+    const std::string before = "[keep]\r\nx=1\r\n[juNum:1]\r\ncount( 0 )=2\r\n";
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"name( 0 )", "玩家"}, {"count( 0 )", "3"}, {"count( 0 )( 0 )", "初始：100000金币"}, {"COUNT( 0 )", "4"}};
+    write(before);
+    for (const auto& [k, v] : keys)
+        ASSERT_TRUE(ini.WriteIniKey("juNum:1", k, v));
+    const std::string oneByOne = read();
+
+    write(before);
+    EXPECT_TRUE(ini.WriteIniKeys("juNum:1", keys));
+    EXPECT_EQ(read(), oneByOne);
+    EXPECT_EQ(ini.GetIniKey("juNum:1", "count( 0 )"), "4");
+    EXPECT_EQ(ini.GetIniKey("keep", "x"), "1");
+
+    write(before);
+    EXPECT_FALSE(ini.WriteIniKeys("juNum:2", {{"a", "1"}, {"b=c", "2"}, {"d", "line\r\n[evil]"}, {"e", "5"}}));
+    EXPECT_EQ(ini.GetIniKey("juNum:2", "a"), "1");
+    EXPECT_EQ(ini.GetIniKey("juNum:2", "e"), "5");
+    EXPECT_EQ(ini.GetIniKey("evil", "d"), "");
+    EXPECT_EQ(ini.GetIniKey("juNum:1", "count( 0 )"), "2");
+}
+
 TEST_F(IniFileTest, RefusesWritesThatWouldBreakTheLayout) {
     const std::string before = "[s]\r\nk=v\r\n";
     struct Case {

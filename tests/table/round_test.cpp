@@ -32,6 +32,8 @@ struct Table {
     int countdown = 0;
     bool playArmed = false;
     int readySeconds = -1;
+    int sheetsHandled = 0;
+    int corruptLeaves = 0;
     std::unique_ptr<RoundTable> round;
     QTemporaryDir dir;
 
@@ -51,6 +53,8 @@ struct Table {
         };
         s.restartSeatBubbleCount = [] {};
         s.minimiseLobby = [] {};
+        s.scoreSheetHandled = [this] { ++sheetsHandled; };
+        s.leaveOnCorruptCard = [this] { ++corruptLeaves; };
         s.wait = [](int) {};
         s.random01 = [] { return 0.0; };
         round = std::make_unique<RoundTable>(session, form, std::move(s), nullptr);
@@ -133,6 +137,53 @@ TEST(RoundDeal, DealLaysOutASortedHandAndFullPiles) {
     EXPECT_FALSE(t.round->Operation[0]->isVisible());
 }
 
+// A short list padded with zero bytes deals only its real cards; a code that is no card is never
+// drawn and takes the table out through the exit path.
+TEST(RoundDeal, ZeroPaddingAndCorruptCodes) {
+    {
+        Table t;
+        CommandFrame f = encode(Deal{1, cards("3d 4c 5h"), false, "", 0});
+        for (size_t at = kDealCardsByte + 12; at < kDealCardsByte + 4 * 27; ++at)
+            f[at] = 0;
+        t.round->onDeal(f);
+        EXPECT_EQ(t.st().hands[0].count, 3);
+        for (int s = 0; s < 3; ++s)
+            EXPECT_GE(cardRank(t.st().hands[0].codes[static_cast<size_t>(s)]), 3);
+        EXPECT_EQ(t.corruptLeaves, 0);
+    }
+    const struct {
+        const char* name;
+        CardCode code;
+    } corrupt[] = {
+        {"rank 2", static_cast<CardCode>((2 << 8) | 1)},
+        {"rank 1 of spades", static_cast<CardCode>((1 << 8) | 8)},
+        {"rank 18", static_cast<CardCode>((18 << 8) | 4)},
+    };
+    for (const auto& c : corrupt) {
+        Table t;
+        std::vector<CardCode> dealt = cards("3d 4c");
+        dealt.push_back(c.code);
+        t.round->onDeal(encode(Deal{1, dealt, false, "", 0}));
+        EXPECT_EQ(t.corruptLeaves, 1) << c.name;
+        EXPECT_FALSE(t.round->cardImage[0][2]->isVisible()) << c.name;
+    }
+}
+
+// The card faces follow the table's scale: large ones at full size for the hand and the plays
+// alike, small ones everywhere on a scaled table.
+TEST(RoundHand, CardPicturesFollowTheTableScale) {
+    for (const QSize screen : {QSize(1280, 1024), QSize(800, 600)}) {
+        Table t;
+        t.form.sizeForScreen(screen);
+        t.holds("Ks Ad");
+        const bool large = t.form.scaleX() == 1.0;
+        const int king = t.st().hands[0].images[static_cast<size_t>(t.slotOf("Ks"))];
+        EXPECT_EQ(t.round->cardImage[0][static_cast<size_t>(king)]->property("picture").toInt(), large ? 61 : 352);
+        t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("Ad"), 0, false, 3}));
+        EXPECT_EQ(t.round->cardImage[1][0]->property("picture").toInt(), large ? 14 : 301) << screen.width();
+    }
+}
+
 TEST(RoundCalling, RightClickWhileACallIsOfferedDoesNotPlay) {
     Table t;
     t.holds("9d 8c 7s 6h 5d");
@@ -174,6 +225,38 @@ TEST(RoundCalling, CallButtonChecksTheCandidate) {
             EXPECT_EQ(t.round->RuleNotice->pictureNumber(), 209);
             EXPECT_TRUE(t.round->RuleNotice->isVisible());
         }
+    }
+}
+
+// Sorting and restoring move or lower the cards: the call button calls only the card that is
+// still raised, never whatever now lies in the remembered slot.
+TEST(RoundCalling, CallAfterSortOrRestoreNeedsARaisedCard) {
+    struct Case {
+        const char* name;
+        int button;        // Operation index pressed after raising
+        bool raiseAgain;   // raise the 9 again before calling
+    };
+    const Case cases[] = {{"sort", 3, false}, {"restore", 5, false}, {"sort then raise", 3, true}};
+    for (const Case& c : cases) {
+        Table t;
+        t.session.roundRunning = true;
+        t.holds("3d 3c 9s 4h");
+        t.round->OnCallingTurn(encode(CallingTurn{1, kOfferCallOrRoar}));
+        t.click({t.slotOf("9s")});
+        QTest::mouseClick(t.round->Operation[static_cast<size_t>(c.button)], Qt::LeftButton);
+        if (c.raiseAgain)
+            t.click({t.slotOf("9s")});
+        t.round->OnCallClick();
+        if (!c.raiseAgain) {
+            EXPECT_TRUE(t.sent.empty()) << c.name;
+            EXPECT_EQ(t.round->RuleNotice->pictureNumber(), 209) << c.name;
+            EXPECT_TRUE(t.st().callingTurn) << c.name;
+            continue;
+        }
+        ASSERT_EQ(t.sent.size(), 1u) << c.name;
+        const CallChoice sent = decodeCallChoice(t.sent[0]);
+        EXPECT_EQ(sent.rank, 9) << c.name;
+        EXPECT_EQ(sent.suitBit, suitBit(cards("9s")[0])) << c.name;
     }
 }
 

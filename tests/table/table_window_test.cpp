@@ -1,14 +1,20 @@
 // The table window driven by crafted server frames through the real dispatcher and main loop.
 #include "core/mainloop.h"
 #include "net/frame.h"
+#include "net/messages/calling.h"
+#include "net/messages/deal.h"
 #include "net/messages/departure.h"
 #include "net/messages/seating.h"
+#include "net/messages/settlement.h"
+#include "table/round.h"
+#include "table/score.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -60,6 +66,46 @@ protected:
     }
     void dispatch(const CommandFrame& f) { loop->dispatcher().Dispatch(f); }
 
+    // Frames as the socket hands them over: all in one go, into the ReceiveRing.
+    void arrive(std::initializer_list<CommandFrame> frames) {
+        std::vector<uint8_t> bytes;
+        for (const CommandFrame& f : frames)
+            bytes.insert(bytes.end(), f.begin(), f.end());
+        ASSERT_TRUE(acceptGameBytes(loop->transport(), bytes));
+    }
+    // Receive-task runs until nothing more is taken; the commands dispatched, in order.
+    std::vector<int> drain() {
+        std::vector<int> taken;
+        for (int run = 0; run < 64; ++run) {
+            const size_t before = loop->transport().receiveRing.used();
+            if (before < kFrameSize)
+                break;
+            const int command = loop->transport().receiveRing.peek(kCommandByte);
+            loop->receiveStep();
+            if (loop->transport().receiveRing.used() == before)
+                break;  // held back
+            taken.push_back(command);
+        }
+        return taken;
+    }
+    // The four settlement records of a plain round lost by the own side (own seat 2).
+    std::vector<CommandFrame> settlement() {
+        std::vector<CommandFrame> out;
+        for (int seatNo : {2, 3, 0, 1}) {
+            SettlementRecord rec;
+            rec.seatBit = seatBit(seatNo);
+            rec.stake = 100;
+            rec.place = static_cast<uint8_t>(seatNo + 1);
+            rec.subtotal = rec.finalAmount = 100;
+            rec.subtotalGain = rec.finalGain = seatNo % 2 == 1;
+            rec.callerBit = 8;
+            rec.partnerBit = 2;
+            rec.level = 1;
+            out.push_back(encode(rec));
+        }
+        return out;
+    }
+
     // Own seat 2 (bit 4): seats 2, 3, 0, 1 are relative 0, 1, 2, 3.
     void seatFour(uint32_t ownWealth = 0) {
         dispatch(encode(LoginAnswer{4, 20, 1, ""}));
@@ -99,11 +145,6 @@ TEST_F(TableWindowTest, FourSeatInformationFramesFillThePanelsByRelativeSeat) {
     // Multiples 0, 3, 0, 2: the smallest positive one is shown.
     EXPECT_FALSE(form.lbwealth->isHidden() && form.lbwealth->text() == QStringLiteral("2"));
     EXPECT_FALSE(state.startDisarmed);
-
-    // The same seat described again is not a fifth player.
-    SeatInfo again = seat("opp", 0, 30000);
-    dispatch(encode(again));
-    EXPECT_EQ(state.playersPresent, 4);
 }
 
 TEST_F(TableWindowTest, WealthLabelShowsTheSmallestPositiveMultiple) {
@@ -288,6 +329,157 @@ TEST_F(TableWindowTest, RandomFramesOfEveryCommandLeaveTheWindowStanding) {
     EXPECT_GE(state.playersPresent, 0);
     for (int r = 0; r < 4; ++r)
         EXPECT_GE(state.players[static_cast<size_t>(r)].coins, 0);
+}
+
+// A departure between rounds waits only until the score sheet has been handled: the seat frame,
+// the next deal and the calling turn behind it all go through, in order.
+TEST_F(TableWindowTest, DepartureAfterTheScoreSheetDoesNotHoldUpTheNextRound) {
+    RoundTable* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    seatFour();
+    const std::vector<CommandFrame> sheet = settlement();
+    PlayerLeft left;
+    left.account = "last";
+    SeatInfo bot = seat("bot", 1, 50000);
+    Deal deal;
+    deal.seatBit = 4;
+    for (int i = 0; i < 27; ++i)
+        deal.cards.push_back(static_cast<CardCode>(((3 + i % 11) << 8) | (1 << (i % 4)) | (i << 24)));
+    arrive({sheet[0], sheet[1], sheet[2], sheet[3], encode(left), encode(bot), encode(deal),
+            encode(CallingTurn{4, kOfferCallOrRoar})});
+
+    EXPECT_EQ(drain(), (std::vector<int>{9, 9, 9, 9, 21, 20, 1, 2}));
+    EXPECT_FALSE(loop->transport().departureHold);
+    EXPECT_EQ(form.Nid[3]->text(), QStringLiteral("[新手] 昵称bot"));
+    EXPECT_EQ(round->state().hands[0].count, 27);
+    ASSERT_TRUE(round->state().callingTurn);
+    ASSERT_TRUE(round->img_jiao->isVisibleTo(&form));
+
+    // The turn is answered: a callable card raised and 叫 pressed queue the call.
+    const Hand& hand = round->state().hands[0];
+    int callable = -1;
+    for (int slot = 0; slot < hand.count && callable < 0; ++slot)
+        if (isCallableRank(cardRank(hand.codes[static_cast<size_t>(slot)])))
+            callable = slot;
+    ASSERT_GE(callable, 0);
+    round->cardLeftClick(hand.images[static_cast<size_t>(callable)]);
+    round->OnCallClick();
+    CommandFrame sent{};
+    bool called = false;
+    while (loop->transport().sendRing.pop(sent))
+        called = called || (sent[kCommandByte] == 3 && sent[11] == kChoiceCall);
+    EXPECT_TRUE(called);
+}
+
+// Players present counts from zero again after a settlement: a server that describes the four
+// seats again announces the next round on the fourth frame, not on the first.
+TEST_F(TableWindowTest, SeatsDescribedAgainAfterARoundAreCountedAfresh) {
+    RoundTable* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    seatFour();
+    for (const CommandFrame& f : settlement())
+        dispatch(f);
+    EXPECT_EQ(state.playersPresent, 0);
+    EXPECT_FALSE(state.ready);
+    const std::pair<const char*, int> players[4] = {{"me", 2}, {"next", 3}, {"opp", 0}, {"last", 1}};
+    for (int i = 0; i < 4; ++i) {
+        dispatch(encode(seat(players[i].first, players[i].second, 10000)));
+        EXPECT_EQ(state.playersPresent, i + 1);
+        EXPECT_EQ(state.ready, i == 3) << i;
+        EXPECT_EQ(form.sysmsg(0) == QStringLiteral("游戏将在15秒内开始"), i == 3) << i;
+    }
+}
+
+// Until the server describes the own seat, the table knows its player by the launch account; a
+// departure frame without an account names nobody.
+TEST_F(TableWindowTest, DeparturesBeforeTheOwnSeatIsDescribed) {
+    state.launch.account = "me";
+    state.shownNames[0] = "me";
+    const struct {
+        const char* account;
+        int ends;
+    } cases[] = {{"", 0}, {"someone", 0}, {"me", 1}};
+    for (const auto& c : cases) {
+        ended = 0;
+        PlayerLeft left;
+        left.account = c.account;
+        dispatch(encode(left));
+        EXPECT_EQ(ended, c.ends) << c.account;
+    }
+}
+
+// The frame is painted whenever either side of the screen is larger than the table: without it
+// there is no close, minimise or drag.
+TEST_F(TableWindowTest, WindowFrameOnScreensLargerInEitherDirection) {
+    const struct {
+        int w, h;
+        bool frame;
+    } cases[] = {{1024, 768, false}, {800, 600, false}, {1366, 768, true}, {1280, 720, true}, {1920, 1080, true}, {1000, 900, true}};
+    for (const auto& c : cases) {
+        form.sizeForScreen(QSize(c.w, c.h));
+        EXPECT_EQ(form.framePainted(), c.frame) << c.w << "x" << c.h;
+        EXPECT_EQ(form.ImgClose[0]->isVisibleTo(&form), c.frame) << c.w << "x" << c.h;
+        EXPECT_EQ(form.ImgMin[0]->isVisibleTo(&form), c.frame) << c.w << "x" << c.h;
+    }
+    form.sizeForScreen(QSize(1280, 1024));
+}
+
+// The information window stays wholly on the table beside each seat, however large it grows, and
+// a press on the felt puts it away.
+TEST_F(TableWindowTest, PlayerInformationStaysOnTheTable) {
+    seatFour();
+    form.show();
+    const QRect table(form.Pic1->mapToGlobal(QPoint(0, 0)), form.Pic1->size());
+    for (int r = 0; r < 4; ++r) {
+        form.HidePlayerInfo();
+        form.ShowPlayerInfo(r);
+        ASSERT_TRUE(form.information->isVisible()) << r;
+        EXPECT_TRUE(table.contains(form.information->frameGeometry())) << r << " at " << form.information->x();
+        EXPECT_FALSE(form.information->frameGeometry().intersects(
+            QRect(form.Tou[r]->mapToGlobal(QPoint(0, 0)), form.Tou[r]->size())))
+            << r;
+    }
+    for (const QSize window : {QSize(200, 200), QSize(2000, 50), QSize(50, 2000)})
+        for (int r = 0; r < 4; ++r) {
+            const QPoint at = playerInfoCorner(r, form.Tou[r]->geometry(), window, form.Pic1->rect());
+            EXPECT_GE(at.x(), 0);
+            EXPECT_GE(at.y(), 0);
+            if (window.width() <= form.Pic1->width())
+                EXPECT_LE(at.x() + window.width(), form.Pic1->width());
+            if (window.height() <= form.Pic1->height())
+                EXPECT_LE(at.y() + window.height(), form.Pic1->height());
+        }
+
+    RoundTable* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    form.HidePlayerInfo();
+    form.ShowPlayerInfo(1);
+    ASSERT_TRUE(form.information->isVisible());
+    QTest::mouseClick(form.Pic1, Qt::LeftButton, Qt::NoModifier, QPoint(500, 300));
+    EXPECT_FALSE(form.information->isVisible());
+}
+
+// After a table reset the session record starts empty: the rounds it listed went with the round
+// file, and their names and sums with them.
+TEST_F(TableWindowTest, TableResetEmptiesTheSessionRecordAndTheSheet) {
+    RoundTable* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    seatFour();
+    for (const CommandFrame& f : settlement())
+        dispatch(f);
+    ASSERT_EQ(form.hero->Num->count(), 1);
+    EXPECT_EQ(form.hero->ID[0]->text(), QStringLiteral("昵称me"));
+    EXPECT_FALSE(form.hero->sunScore[1]->text().isEmpty());
+    loop->table().tableReset();
+    EXPECT_EQ(form.hero->Num->count(), 0);
+    for (size_t r = 0; r < 4; ++r) {
+        EXPECT_EQ(form.hero->Grade[r]->count(), 0);
+        EXPECT_TRUE(form.hero->sunScore[r]->text().isEmpty());
+        EXPECT_TRUE(form.hero->ID[r]->text().isEmpty());
+        EXPECT_TRUE(round->score->ID[r]->text().isEmpty());
+    }
+    for (int j = 0; j < 8; ++j)
+        EXPECT_TRUE(round->score->lines(j).isEmpty()) << j;
 }
 
 }  // namespace
