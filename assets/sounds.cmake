@@ -22,4 +22,8 @@ if(TARGET vexal_client)
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/chat.ini
     VERBATIM)
   add_custom_target(vexal_sounds ALL DEPENDS ${VEXAL_SOUND_STAMP} ${VEXAL_BIN_DIR}/chat.ini)
+  # The client is never built without the sounds and quick phrases it plays.
+  if(TARGET vexal)
+    add_dependencies(vexal vexal_sounds)
+  endif()
 endif()
