@@ -501,9 +501,19 @@ double ucAniGIF::scaleY() const {
 void ucAniGIF::applyStretchSize() {
     if (m_stretch != 1 && m_stretch != 3 && m_stretch != 4)
         return;
-    // A control with no area yet takes the picture's size rather than vanishing.
-    const double s = (width() == 0 || height() == 0) ? 1.0 : scaleX();
+    // Only a size the host gave the control frames the picture. A control nobody sized (its
+    // default geometry, or the size an earlier picture gave it) takes this picture's own size,
+    // so a first load never shows at the toolkit's default size.
+    const bool hostSized = testAttribute(Qt::WA_Resized) && size() != m_selfSize;
+    const double s = (!hostSized || width() == 0 || height() == 0) ? 1.0 : scaleX();
     resize(std::max(1, qRound(m_table.screenWidth * s)), std::max(1, qRound(m_table.screenHeight * s)));
+    m_selfSize = hostSized ? QSize() : size();
+}
+
+QSize ucAniGIF::sizeHint() const {
+    if (m_frames.empty())
+        return QWidget::sizeHint();
+    return QSize(m_table.screenWidth, m_table.screenHeight);
 }
 
 QImage ucAniGIF::presentedImage() const {

@@ -74,6 +74,8 @@ public:
     // over the network.
     void LoadAnimatedGIF_Remote(const QString& remotePath);
     void Refresh();
+    // The picture's logical size: adjustSize() shows the picture unscaled.
+    QSize sizeHint() const override;
 
     // The GIF bytes of the loaded picture; assigning empty bytes unloads.
     QByteArray AnimatedGIF() const { return m_bytes; }
@@ -176,6 +178,8 @@ private:
     int m_mousePointer = 0;
     QPixmap m_mouseIcon;
     bool m_pressed = false;
+    // The size the control last gave itself for a picture; any other size came from the host.
+    QSize m_selfSize;
 };
 
 }  // namespace vexal

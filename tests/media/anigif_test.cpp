@@ -263,6 +263,42 @@ TEST(AniGif, StretchModesSizeTheControlAndThePicture) {
     }
 }
 
+// Two frames filling a w x h screen.
+Gif sized(int w, int h) {
+    Gif g = frames(2);
+    g.width = w;
+    g.height = h;
+    for (auto& f : g.frames) f = solid(0, 0, w, h, 1);
+    return g;
+}
+
+TEST(AniGif, AControlNobodySizedShowsEachPictureAtItsOwnSize) {
+    Fixture fx;
+    // The toolkit's default child geometry is no size of the host's: the first picture must not
+    // be scaled into it.
+    ASSERT_TRUE(fx.load(testgif::encode(sized(30, 20))));
+    EXPECT_EQ(fx.gif->size(), QSize(30, 20));
+    EXPECT_EQ(fx.gif->presentedImage().size(), QSize(30, 20));
+    // Nor into the size the previous picture gave the control.
+    ASSERT_TRUE(fx.load(testgif::encode(sized(12, 40))));
+    EXPECT_EQ(fx.gif->size(), QSize(12, 40));
+    EXPECT_EQ(fx.gif->presentedImage().size(), QSize(12, 40));
+    EXPECT_EQ(fx.gif->sizeHint(), QSize(12, 40));
+
+    // A size the host sets frames every later picture, as the stretch mode says.
+    fx.gif->resize(60, 60);
+    ASSERT_TRUE(fx.load(testgif::encode(sized(30, 20))));
+    EXPECT_EQ(fx.gif->size(), QSize(60, 40));
+    EXPECT_EQ(fx.gif->presentedImage().size(), QSize(60, 40));
+    ASSERT_TRUE(fx.load(testgif::encode(sized(30, 10))));
+    EXPECT_EQ(fx.gif->size(), QSize(60, 20));
+
+    // adjustSize() after a load shows the picture unscaled, whatever the control held before.
+    fx.gif->adjustSize();
+    EXPECT_EQ(fx.gif->size(), QSize(30, 10));
+    EXPECT_EQ(fx.gif->presentedImage().size(), QSize(30, 10));
+}
+
 TEST(AniGif, ActionsPauseStepRewindAndStop) {
     Fixture fx;
     ASSERT_TRUE(fx.load(testgif::encode(frames(3))));
