@@ -6,6 +6,7 @@
 #include "platform/windowbus.h"
 #include "table/mainform.h"
 #include "table/round.h"
+#include "table/tablesound.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -27,8 +28,8 @@ int main(int argc, char** argv) {
     // terminal could no longer end the table.
     qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
     vexal::Sound sound(programDir.toStdString());
-    sound.OpenSound();
     vexal::installRound(loop, form, state, &sound);
+    vexal::installTableSound(loop, form, state, sound);
 
     form.onClose = [&] {
         loop.removeMessageHook();
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
         loop.table().closing();
     };
 
-    vexal::StartupEnvironment env{args.join(QLatin1Char(' ')), programDir, nullptr};
+    vexal::StartupEnvironment env{args.join(QLatin1Char(' ')), programDir, nullptr, &sound};
     if (!vexal::startUp(loop, form, state, instance, env))
         return 0;
 

@@ -4,6 +4,7 @@
 #include "core/loginframe.h"
 #include "core/mainloop.h"
 #include "core/videosetting.h"
+#include "media/sound.h"
 #include "platform/messagebox.h"
 #include "platform/singleinstance.h"
 #include "platform/trace.h"
@@ -56,6 +57,10 @@ bool startUp(MainLoop& loop, MainForm& form, SessionState& state, SingleInstance
     form.sizeForScreen(screen);
 
     loop.scheduler().disarmAll();
+    // The device opens with the table and the tune starts looped, before anything else can use
+    // the effect buffer.
+    if (env.sound)
+        env.sound->startUp();
     form.stopShuffle();
 
     const QString line = env.commandLine.trimmed();

@@ -9,12 +9,14 @@ namespace vexal {
 class MainLoop;
 class MainForm;
 class SingleInstance;
+class Sound;
 struct SessionState;
 
 struct StartupEnvironment {
     QString commandLine;  // the launch string as the process received it
     QString programDir;   // where "vidiosetting.ini" lives
     QSize* screen = nullptr;  // the screen to size for; the primary screen when null
+    Sound* sound = nullptr;   // the table's sound; a table without one stays silent
 };
 
 // Runs every start-up step in order. Returns false when start-up ended the process (with the

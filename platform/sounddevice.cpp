@@ -60,8 +60,11 @@ bool SoundDevice::playEffect(const std::string& path, bool loop) {
     Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
     if (!chunk)
         return false;
-    m_effect = {chunk, path};
-    return Mix_PlayChannel(kEffectChannel, chunk, loop ? -1 : 0) == kEffectChannel;
+    m_effect = {chunk, path, loop};
+    if (Mix_PlayChannel(kEffectChannel, chunk, loop ? -1 : 0) != kEffectChannel)
+        return false;
+    ++m_effectStarts;
+    return true;
 }
 
 void SoundDevice::setEffectAttenuation(int hundredthsDb) {
@@ -82,7 +85,7 @@ bool SoundDevice::playVoice(int seat, const std::string& path, int hundredthsDb)
     Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
     if (!chunk)
         return false;
-    m_voices[seat] = {chunk, path};
+    m_voices[seat] = {chunk, path, false};
     Mix_Volume(channel, mixerVolume(hundredthsDb));
     return Mix_PlayChannel(channel, chunk, 0) == channel;
 }

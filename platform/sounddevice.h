@@ -36,6 +36,11 @@ public:
     bool voicePlaying(int seat) const;
     // The file in the effect buffer or a seat's voice buffer, empty when none.
     const std::string& effectFile() const { return m_effect.path; }
+    // Whether the effect buffer was started looped.
+    bool effectLooped() const { return m_effect.looped; }
+    // How many sounds the effect buffer has started since the device was made: one table event
+    // is one start, which is how a doubled sound shows.
+    int effectStarts() const { return m_effectStarts; }
     const std::string& voiceFile(int seat) const;
     // The channel volume in SDL's 0..128 scale.
     int effectVolume() const;
@@ -44,11 +49,13 @@ private:
     struct Buffer {
         Mix_Chunk* chunk = nullptr;
         std::string path;
+        bool looped = false;
     };
     void release(int channel, Buffer& buffer);
 
     bool m_open = false;
     Buffer m_effect;
+    int m_effectStarts = 0;
     std::array<Buffer, kVoiceCount> m_voices;
 };
 
