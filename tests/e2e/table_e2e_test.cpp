@@ -157,6 +157,63 @@ TEST(TableEndToEnd, FourTablesLogInGetSeatedAndOneLeavesWhenTheLobbySays1024) {
     }, 30000)) << server.out.toStdString();
 }
 
+// Two players and two bots play; after the first round one player leaves. The other table
+// takes the departure, the bot that replaces the player, and the next deal, and plays on.
+TEST(TableEndToEnd, APlayerLeavingBetweenRoundsDoesNotStopTheOthers) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const quint16 port = freePort();
+    Proc server;
+    server.p->setProcessChannelMode(QProcess::MergedChannels);
+    server.p->start(kBin + QStringLiteral("/vexal-server"),
+                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"), QStringLiteral("4"),
+                     QStringLiteral("--bot-delay-ms"), QStringLiteral("20"), QStringLiteral("--turn-seconds"),
+                     QStringLiteral("4"), QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--log-level"),
+                     QStringLiteral("info")});
+    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+        << server.out.toStdString();
+
+    // Both tables take their turns through their own controls, at once, and get ready quickly.
+    std::vector<std::unique_ptr<Proc>> lobbies;
+    std::vector<Proc*> all{&server};
+    for (const char* account : {"leaver", "stayer"}) {
+        const QString runtime = dir.path() + QStringLiteral("/") + QString::fromLatin1(account);
+        QDir().mkpath(runtime);
+        QProcessEnvironment env = tableEnvironment(runtime);
+        env.insert(QStringLiteral("VEXAL_AUTOPLAY"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VEXAL_AWAY"), QStringLiteral("1"));
+        auto lobby = std::make_unique<Proc>();
+        lobby->p->setProcessEnvironment(env);
+        lobby->p->setProcessChannelMode(QProcess::MergedChannels);
+        lobby->p->start(kBin + QStringLiteral("/kestrel-lobby"),
+                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
+                         QString::fromLatin1(account), QStringLiteral("--password"), QStringLiteral("pw"),
+                         QStringLiteral("--autostart")});
+        all.push_back(lobby.get());
+        lobbies.push_back(std::move(lobby));
+    }
+    Proc& leaver = *lobbies[0];
+    Proc& stayer = *lobbies[1];
+    const QString sheet = QStringLiteral("trace: score: 7:");
+    ASSERT_TRUE(waitFor(all, [&] { return leaver.out.contains(sheet) && stayer.out.contains(sheet); }, 180000))
+        << "leaver:\n" << leaver.out.right(3000).toStdString() << "\nstayer:\n" << stayer.out.right(3000).toStdString();
+    ASSERT_TRUE(stayer.out.contains(QStringLiteral("] leaver "))) << "both players sit at one table";
+
+    vexal::WindowBus bus(vexal::busFolder(dir.path() + QStringLiteral("/leaver")));
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 1024));
+    ASSERT_TRUE(waitFor(all, [&] { return server.out.contains(QStringLiteral("leaver leaves")); }, 30000))
+        << server.out.right(3000).toStdString();
+
+    // The stayer hears of the departure and goes on: a second deal, and plays in it.
+    const qsizetype firstSheet = stayer.out.indexOf(sheet);
+    auto playsOn = [&] {
+        const qsizetype secondDeal = stayer.out.indexOf(QStringLiteral("trace: deal:"), firstSheet);
+        return secondDeal >= 0 && stayer.out.indexOf(QStringLiteral("trace: play:"), secondDeal) >= 0;
+    };
+    EXPECT_TRUE(waitFor(all, playsOn, 90000)) << stayer.out.mid(firstSheet).right(4000).toStdString();
+    EXPECT_GE(stayer.out.indexOf(QStringLiteral("退出了游戏"), firstSheet), 0);
+}
+
 TEST(TableEndToEnd, StartUpRefusalsAndFailures) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
