@@ -15,9 +15,65 @@ constexpr const char* kShutdownReason = "游戏服务器正在关闭，请稍后
 }  // namespace
 
 Hall::Hall(const HallConfig& config, Outbox& out, Logger& log)
-    : m_config(config), m_out(out), m_log(log), m_rng(config.table.seed ^ 0x5EA7ED) {
+    : m_config(config), m_out(out), m_log(log), m_rng(config.table.seed ^ 0x5EA7ED),
+      m_accountsFile(config.accountsFile) {
+    loadAccounts();
     for (int i = 0; i < config.tables; ++i)
         m_tables.push_back(std::make_unique<Table>(i, config.table, out, *this, log));
+}
+
+void Hall::loadAccounts() {
+    if (m_accountsFile.empty())
+        return;
+    std::string text, error;
+    switch (readTextFile(m_accountsFile, text, error)) {
+    case FileRead::Missing:
+        m_log.info("accounts: " + m_accountsFile + " does not exist yet, no accounts");
+        return;
+    case FileRead::Failed:
+        // Writing over a file we could not read would lose every account in it.
+        m_log.error("accounts: cannot read " + m_accountsFile + ": " + error + "; accounts are kept in memory only");
+        m_accountsFile.clear();
+        return;
+    case FileRead::Read:
+        break;
+    }
+    AccountFileContents contents = parseAccounts(text);
+    for (const std::string& problem : contents.problems)
+        m_log.warn("accounts: " + m_accountsFile + " " + problem + ", line skipped");
+    if (!contents.problems.empty()) {
+        // The next write leaves the skipped lines out; the file as it was stays beside it.
+        if (writeFileAtomically(m_accountsFile + ".bad", text, error))
+            m_log.warn("accounts: the file as read is kept as " + m_accountsFile + ".bad");
+        else
+            m_log.error("accounts: cannot keep a copy of the file as read: " + error);
+    }
+    for (AccountRecord& record : contents.records) {
+        Profile& p = m_profiles[record.account];
+        static_cast<AccountRecord&>(p) = std::move(record);
+        p.nickname = p.account;
+    }
+    m_log.info("accounts: " + std::to_string(contents.records.size()) + " read from " + m_accountsFile);
+}
+
+void Hall::persist() {
+    if (!m_accountsChanged || m_accountsFile.empty())
+        return;
+    m_accountsChanged = false;
+    std::vector<AccountRecord> records;
+    records.reserve(m_profiles.size());
+    for (const auto& [name, p] : m_profiles)
+        records.push_back(p);
+    std::string error;
+    if (!writeFileAtomically(m_accountsFile, formatAccounts(std::move(records)), error))
+        m_log.error("accounts: cannot write " + error);
+}
+
+std::optional<AccountRecord> Hall::account(const std::string& name) const {
+    auto it = m_profiles.find(name);
+    if (it == m_profiles.end())
+        return std::nullopt;
+    return it->second;
 }
 
 uint16_t Hall::newToken() {
@@ -28,12 +84,17 @@ void Hall::connected(int64_t conn, TimePoint now) {
     m_connections[conn] = Connection{now, now, 0, -1, -1};
 }
 
+void Hall::received(int64_t conn, const CommandFrame& frame, TimePoint now) {
+    route(conn, frame, now);
+    persist();
+}
+
 void Hall::drop(int64_t conn, const std::string& why) {
     m_log.info("connection " + std::to_string(conn) + " closed: " + why);
     m_out.close(conn);
 }
 
-void Hall::received(int64_t conn, const CommandFrame& frame, TimePoint now) {
+void Hall::route(int64_t conn, const CommandFrame& frame, TimePoint now) {
     auto it = m_connections.find(conn);
     if (it == m_connections.end())
         return;
@@ -81,6 +142,7 @@ void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, TimePoi
         profile.coins = m_config.table.startCoins;
     }
     ++profile.loginCount;
+    m_accountsChanged = true;
     for (auto& t : m_tables) {
         if (!t->canSeat())
             continue;
@@ -91,6 +153,8 @@ void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, TimePoi
         auto again = m_connections.find(conn);
         if (again == m_connections.end())
             return;
+        if (seat >= 0 && again->second.table < 0)
+            return;  // seated and put out at once: short of coins with no relief left today
         again->second.seat = seat;
         if (seat >= 0)
             return;
@@ -127,15 +191,22 @@ void Hall::disconnected(int64_t conn, TimePoint now) {
     m_connections.erase(it);
     if (c.table >= 0 && c.seat >= 0 && m_tables[c.table]->connectionOf(c.seat) == conn)
         m_tables[c.table]->connectionLost(c.seat, now);
+    persist();
 }
 
 void Hall::seatReleased(int64_t conn, const Profile& profile) {
     m_profiles[profile.account] = profile;
+    m_accountsChanged = true;
     auto it = m_connections.find(conn);
     if (it != m_connections.end()) {
         it->second.table = -1;
         it->second.seat = -1;
     }
+}
+
+void Hall::profileUpdated(const Profile& profile) {
+    m_profiles[profile.account] = profile;
+    m_accountsChanged = true;
 }
 
 void Hall::roundSettled(const RoundSummary& summary) {
@@ -163,6 +234,7 @@ void Hall::shutdown(TimePoint now) {
         drop(conn, "server shutting down");
         disconnected(conn, now);
     }
+    persist();
 }
 
 void Hall::tick(TimePoint now) {
@@ -184,6 +256,7 @@ void Hall::tick(TimePoint now) {
     }
     for (auto& t : m_tables)
         t->tick(now);
+    persist();
 }
 
 std::optional<TimePoint> Hall::nextWakeup() const {

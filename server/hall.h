@@ -16,6 +16,7 @@ struct HallConfig {
     int tables = 4;
     Millis silenceLimit{40'000};  // a connection silent this long between rounds is dropped
     Millis loginLimit{30'000};    // a connection that has not logged in by then is dropped
+    std::string accountsFile;     // empty: accounts live in memory only
     TableConfig table;
 };
 
@@ -39,8 +40,12 @@ public:
     int roundsSettled() const { return m_roundsSettled; }
     size_t connectionCount() const { return m_connections.size(); }
 
+    // The lasting record of an account the hall knows; nothing when it knows none.
+    std::optional<AccountRecord> account(const std::string& name) const;
+
     // TableEvents
     void seatReleased(int64_t conn, const Profile& profile) override;
+    void profileUpdated(const Profile& profile) override;
     void roundSettled(const RoundSummary& summary) override;
 
 private:
@@ -52,7 +57,11 @@ private:
         int seat = -1;
     };
 
+    void route(int64_t conn, const CommandFrame& frame, TimePoint now);
     void login(int64_t conn, Connection& c, const CommandFrame& frame, TimePoint now);
+    void loadAccounts();
+    // Writes the account file when a record changed since the last write.
+    void persist();
     void reconnect(int64_t conn, Connection& c, const CommandFrame& frame, TimePoint now);
     void drop(int64_t conn, const std::string& why);
     uint16_t newToken();
@@ -65,6 +74,8 @@ private:
     std::vector<std::unique_ptr<Table>> m_tables;
     std::map<int64_t, Connection> m_connections;
     std::map<std::string, Profile> m_profiles;
+    std::string m_accountsFile;  // cleared when the file could not be read: it is never overwritten
+    bool m_accountsChanged = false;
     int m_roundsSettled = 0;
 };
 

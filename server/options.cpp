@@ -10,7 +10,8 @@ const char* const kUsage =
     "usage: vexal-server [--port N] [--tables N] [--bot-wait SECONDS|off] [--turn-seconds N]\n"
     "                    [--seed N] [--log-level silent|error|warn|info|debug] [--stake N]\n"
     "                    [--wealth N] [--start-coins N] [--reconnect-seconds N] [--bot-delay-ms N]\n"
-    "                    [--silence-seconds N] [--selfplay ROUNDS]\n";
+    "                    [--silence-seconds N] [--accounts FILE] [--relief-floor N]\n"
+    "                    [--reliefs-per-day N] [--selfplay ROUNDS]\n";
 
 namespace {
 
@@ -26,7 +27,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     static const std::string kFlags[] = {"--port", "--tables", "--bot-wait", "--turn-seconds", "--seed",
                                          "--log-level", "--stake", "--wealth", "--start-coins",
                                          "--reconnect-seconds", "--bot-delay-ms", "--silence-seconds",
-                                         "--selfplay"};
+                                         "--accounts", "--relief-floor", "--reliefs-per-day", "--selfplay"};
     Options o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& flag = args[i];
@@ -44,6 +45,14 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 error = "unknown log level " + text;
                 return std::nullopt;
             }
+            continue;
+        }
+        if (flag == "--accounts") {
+            if (text.empty()) {
+                error = "--accounts needs a file name";
+                return std::nullopt;
+            }
+            o.hall.accountsFile = text;
             continue;
         }
         int64_t v = 0;
@@ -99,6 +108,12 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         } else if (flag == "--silence-seconds") {
             if (!inRange(1, 86400)) return std::nullopt;
             o.hall.silenceLimit = Millis(v * 1000);
+        } else if (flag == "--relief-floor") {
+            if (!inRange(0, 1'000'000'000'000)) return std::nullopt;
+            o.hall.table.reliefFloor = v;
+        } else if (flag == "--reliefs-per-day") {
+            if (!inRange(0, 1000)) return std::nullopt;
+            o.hall.table.reliefsPerDay = static_cast<int>(v);
         } else if (flag == "--selfplay") {
             if (!inRange(1, 100'000'000)) return std::nullopt;
             o.selfPlayRounds = static_cast<int>(v);

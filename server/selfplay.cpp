@@ -20,6 +20,7 @@ public:
         : m_totals(totals), m_stake(stake), m_onRound(onRound) {}
 
     void seatReleased(int64_t, const Profile&) override {}
+    void profileUpdated(const Profile&) override {}
     void roundSettled(const RoundSummary& s) override {
         ++m_totals.rounds;
         switch (s.facts.kind) {

@@ -146,6 +146,11 @@ int Table::seatHuman(int64_t conn, uint16_t token, const Profile& profile, TimeP
                                     static_cast<uint8_t>(LoginResult::Accepted), ""}));
     announceSeat(seat);
     sendTo(seat, encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::Forming), 0, false}));
+    // An account that comes back broke gets its relief now, or is put out at once.
+    if (!coverShortfall(seat)) {
+        afterDeparture(now);
+        return seat;
+    }
 
     if (full()) {
         m_fullSince = now;
@@ -513,6 +518,8 @@ void Table::settle(TimePoint now) {
         summary.coinsAfter[seat] = p.coins;
         p.score += sc.winner ? 3 : 1;
         (sc.winner ? p.wins : p.losses) += 1;
+        if (m_seats[seat].kind == SeatKind::Human)
+            m_events.profileUpdated(p);
         summary.accounts[seat] = p.account;
 
         SettlementRecord& r = summary.records[seat];
@@ -551,6 +558,42 @@ void Table::settle(TimePoint now) {
     afterSettlement(now);
 }
 
+DateNumber Table::today() const {
+    return m_config.today ? m_config.today() : localDate(std::chrono::system_clock::now());
+}
+
+// A seat short of the stake gets a relief when it has one left today (a bot always does); one
+// without is told of the shortage, with everybody else, and put out. False when put out.
+bool Table::coverShortfall(int seat) {
+    Seat& s = m_seats[seat];
+    if (s.kind == SeatKind::Empty || s.profile.coins >= m_config.stake)
+        return true;
+    int64_t granted = 0;
+    if (s.kind == SeatKind::Bot) {
+        granted = std::max(m_config.reliefFloor, m_config.stake) - s.profile.coins;
+        s.profile.coins += granted;
+    } else {
+        granted = grantRelief(s.profile, m_config.stake, today(), m_config.reliefFloor, m_config.reliefsPerDay);
+    }
+    if (granted > 0) {
+        m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " gets a relief of " + std::to_string(granted));
+        sendTo(seat, encodeOwnCoinChange(CoinChange{wire::seatBit(seat), granted, ""}));
+        for (int other = 0; other < kSeats; ++other)
+            if (other != seat)
+                sendTo(other, encodeOtherCoinChange(CoinChange{wire::seatBit(other), granted, s.profile.account}));
+        if (s.kind == SeatKind::Human)
+            m_events.profileUpdated(s.profile);
+        return true;
+    }
+    m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " lacks coins and has no relief left today");
+    broadcast(encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::CoinShortage), 0, false}));
+    const int64_t conn = s.conn;
+    releaseSeat(seat, false);
+    if (conn >= 0)
+        m_out.close(conn);
+    return false;
+}
+
 // Between rounds: players who left go, the broke get relief or are sent away, bots get ready.
 void Table::afterSettlement(TimePoint now) {
     for (int seat = 0; seat < kSeats; ++seat) {
@@ -564,28 +607,9 @@ void Table::afterSettlement(TimePoint now) {
     }
     for (int seat = 0; seat < kSeats; ++seat) {
         Seat& s = m_seats[seat];
-        if (s.kind == SeatKind::Empty || s.profile.coins >= m_config.stake)
-            continue;
-        if (s.kind == SeatKind::Bot && m_config.brokeBotsStartAgain) {
+        if (s.kind == SeatKind::Bot && m_config.brokeBotsStartAgain && s.profile.coins < m_config.stake)
             s.profile.coins = m_config.startCoins;
-            continue;
-        }
-        if (s.kind == SeatKind::Bot || s.profile.reliefs < m_config.maxReliefs) {
-            ++s.profile.reliefs;
-            s.profile.coins += m_config.relief;
-            sendTo(seat, encodeOwnCoinChange(CoinChange{wire::seatBit(seat), m_config.relief, ""}));
-            for (int other = 0; other < kSeats; ++other)
-                if (other != seat)
-                    sendTo(other, encodeOtherCoinChange(CoinChange{wire::seatBit(other), m_config.relief, s.profile.account}));
-            continue;
-        }
-        // Out of coins and out of relief: every seat hears of the shortage, the player is put out.
-        m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " lacks coins");
-        broadcast(encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::CoinShortage), 0, false}));
-        int64_t conn = s.conn;
-        releaseSeat(seat, false);
-        if (conn >= 0)
-            m_out.close(conn);
+        coverShortfall(seat);
     }
     for (int seat = 0; seat < kSeats; ++seat) {
         Seat& s = m_seats[seat];

@@ -13,6 +13,7 @@
 
 #include "net/command.h"
 #include "net/messages/settlement.h"
+#include "server/accounts.h"
 #include "server/deck.h"
 #include "server/log.h"
 #include "server/round.h"
@@ -33,20 +34,13 @@ public:
     virtual void close(int64_t conn) = 0;
 };
 
-// A player's lasting record; the hall keeps it between tables and sessions.
-struct Profile {
-    std::string account;
+// A player as the tables know him: the lasting account record (kept by the hall, and in the
+// account file when there is one) and how he is shown.
+struct Profile : AccountRecord {
     std::string nickname;
     std::string faceCode = "m1";
     bool male = true;
     bool bot = false;
-    int64_t coins = 0;
-    int64_t score = 0;
-    uint32_t wins = 0;
-    uint32_t losses = 0;
-    uint32_t loginCount = 0;
-    uint32_t disconnectCount = 0;
-    int reliefs = 0;
 };
 
 struct TableConfig {
@@ -61,8 +55,9 @@ struct TableConfig {
     int64_t stake = 100;
     int64_t wealth = 0;
     int64_t startCoins = 100'000;
-    int64_t relief = 5'000;
-    int maxReliefs = 1;
+    int64_t reliefFloor = kDefaultReliefFloor;  // a relief tops the coins up to this (or the stake)
+    int reliefsPerDay = kDefaultReliefsPerDay;  // per player and local calendar day; bots unlimited
+    std::function<DateNumber()> today;          // tests: a chosen date; empty: the local date
     uint64_t seed = 1;
     bool keepBotsAlone = false;  // self-play: bots go on without any human at the table
     // Self-play: a broke bot starts again with the start coins, as a new player taking the seat
@@ -89,6 +84,8 @@ public:
     virtual ~TableEvents() = default;
     // A human's seat was given up; the profile carries the round's coins and counters.
     virtual void seatReleased(int64_t conn, const Profile& profile) = 0;
+    // A seated human's coins or results changed (a settlement, a relief).
+    virtual void profileUpdated(const Profile& profile) = 0;
     virtual void roundSettled(const RoundSummary& summary) = 0;
 };
 
@@ -105,6 +102,8 @@ public:
     // Whether a new human can sit here now: a free seat, or a bot seat between rounds.
     bool canSeat() const;
     // Seats a logged-in human and sends the login answer and the seat information. -1 when full.
+    // An account short of the stake gets its relief, or is put out again at once (coin shortage;
+    // the hall hears of it through seatReleased).
     int seatHuman(int64_t conn, uint16_t token, const Profile& profile, TimePoint now);
     // Fills every empty seat with a bot at once.
     void fillWithBots(TimePoint now);
@@ -174,6 +173,8 @@ private:
     void handleChat(int seat, const CommandFrame& frame);
     void settle(TimePoint now);
     void afterSettlement(TimePoint now);
+    bool coverShortfall(int seat);
+    DateNumber today() const;
     std::optional<TimePoint> turnDue() const;
     void refuse(int seat, const CommandFrame& frame, const std::string& why);
 

@@ -1,6 +1,7 @@
 #include "fixtures.h"
 
 #include <algorithm>
+#include <random>
 #include <stdexcept>
 
 namespace vexal::server::testing {
@@ -32,6 +33,18 @@ Deck deckWith(const std::array<std::vector<CardCode>, kSeats>& hands) {
             deck[s * 27 + k] = k < static_cast<int>(hands[s].size()) ? hands[s][k] : rest[next++];
     }
     return deck;
+}
+
+TempDir::TempDir() {
+    std::random_device entropy;
+    path = std::filesystem::temp_directory_path() /
+           ("vexal-server-test-" + std::to_string(entropy()) + "-" + std::to_string(entropy()));
+    std::filesystem::create_directories(path);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 }  // namespace vexal::server::testing

@@ -15,6 +15,7 @@
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
 #include "net/messages/wire.h"
+#include "fixtures.h"
 #include "server/hall.h"
 #include "server/selfplay.h"
 
@@ -290,7 +291,9 @@ TEST_F(HallFixture, ReliefForTheBrokeThenCoinShortage) {
     config.table.botDelay = 0ms;
     config.table.stake = 100;
     config.table.startCoins = 100;
-    config.table.relief = 100;
+    config.table.reliefFloor = 100;
+    config.table.reliefsPerDay = 1;
+    config.table.today = [] { return DateNumber{20261210}; };
     make();
     connect(1, "poor");
     const uint8_t me = seatBitOf(1);
@@ -306,7 +309,7 @@ TEST_F(HallFixture, ReliefForTheBrokeThenCoinShortage) {
             hall->received(1, encode(ReadyOrLeave{me, true}), now);
     }
     // Every loser of a round hit 0 coins: the bots got relief, announced by 92 frames; the player
-    // got relief once (91) and the second time was sent away with a coin shortage.
+    // got the day's one relief (91) and the second time was sent away with a coin shortage.
     auto own = out.of(1, Command::OwnCoinChange);
     auto others = out.of(1, Command::OtherCoinChange);
     EXPECT_FALSE(others.empty());
@@ -321,6 +324,82 @@ TEST_F(HallFixture, ReliefForTheBrokeThenCoinShortage) {
     EXPECT_EQ(decodeCoinChange(own[0]).amount, 100);
     EXPECT_EQ(out.of(1, Command::TableState).back()[kSeatByte], me);
     EXPECT_TRUE(out.closed.count(1));
+}
+
+// The account file: read at start (a bad line skipped, the file as read kept beside it), the
+// day's reliefs carried over, a new day's relief granted at the seat, written after the relief
+// and after the settlement, and read again by the next server.
+TEST_F(HallFixture, AccountsSurviveARestartAndReliefFollowsTheCalendar) {
+    testing::TempDir dir;
+    const std::string file = (dir.path / "accounts.txt").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(file,
+                                    "# vexal accounts 1\n"
+                                    "broke\t0\t40\t10\t4\t9\t0\t3\t2026-12-10\n"
+                                    "damaged\t12x\t0\t0\t0\t0\t0\t0\t-\n",
+                                    error));
+    DateNumber today = 20261210;
+    config.accountsFile = file;
+    config.table.today = [&today] { return today; };
+    config.table.botWait = 0s;
+    config.table.botDelay = 0ms;
+    make();
+    EXPECT_NE(logText.str().find("line 3: bad coins"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(file + ".bad"));
+    ASSERT_TRUE(hall->account("broke"));
+    EXPECT_FALSE(hall->account("damaged"));
+
+    // No relief left today: seated and put out with the coin shortage.
+    connect(1, "broke");
+    ASSERT_FALSE(out.of(1, Command::TableState).empty());
+    EXPECT_EQ(out.of(1, Command::TableState).back()[15], static_cast<uint8_t>(TableStateKind::CoinShortage));
+    EXPECT_TRUE(out.closed.count(1));
+    EXPECT_TRUE(out.of(1, Command::OwnCoinChange).empty());
+    EXPECT_EQ(hall->account("broke")->coins, 0);
+    hall->disconnected(1, now);
+
+    // The next day: the first relief tops the coins up to the floor as the player sits down.
+    today = 20261211;
+    connect(2, "broke");
+    ASSERT_EQ(out.of(2, Command::OwnCoinChange).size(), 1u);
+    EXPECT_EQ(decodeCoinChange(out.of(2, Command::OwnCoinChange)[0]).amount, kDefaultReliefFloor);
+    EXPECT_FALSE(out.closed.count(2));
+    AccountFileContents stored;
+    ASSERT_EQ(readAccountFile(file, stored, error), FileRead::Read);
+    ASSERT_EQ(stored.records.size(), 1u);  // the damaged line is gone from the file, kept in .bad
+    EXPECT_EQ(stored.records[0].coins, kDefaultReliefFloor);
+    EXPECT_EQ(stored.records[0].reliefsToday, 1);
+    EXPECT_EQ(stored.records[0].reliefDate, 20261211);
+    EXPECT_EQ(reliefLeftToday(stored.records[0], today), kDefaultReliefsPerDay - 1);
+
+    // A settled round is on disk before the next one is dealt.
+    hall->received(2, encode(ReadyOrLeave{seatBitOf(2), true}), now);
+    for (int i = 0; i < 400 && out.of(2, Command::RoundEnd).size() < 4; ++i)
+        advanceTo(now + 20s);
+    ASSERT_EQ(out.of(2, Command::RoundEnd).size(), 4u);
+    const AccountRecord after = *hall->account("broke");
+    EXPECT_EQ(after.wins + after.losses, 15u);
+    ASSERT_EQ(readAccountFile(file, stored, error), FileRead::Read);
+    ASSERT_EQ(stored.records.size(), 1u);
+    EXPECT_EQ(stored.records[0], after);
+
+    // The next server run knows the account as it was left.
+    RecordingOutbox otherOut;
+    Hall restarted(config, otherOut, log);
+    ASSERT_TRUE(restarted.account("broke"));
+    EXPECT_EQ(*restarted.account("broke"), after);
+}
+
+TEST_F(HallFixture, AnAccountFileThatCannotBeReadIsNeverWrittenOver) {
+    testing::TempDir dir;
+    config.accountsFile = dir.path.string();  // a directory: it exists but reads as no file
+    config.table.bots = false;
+    make();
+    EXPECT_NE(logText.str().find("cannot read"), std::string::npos);
+    connect(1, "alice");
+    EXPECT_EQ(hall->account("alice")->coins, config.table.startCoins);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path));
+    EXPECT_FALSE(std::filesystem::exists(dir.path.string() + ".tmp"));
 }
 
 TEST(SelfPlay, RoundsAreCompleteConsistentAndReproducible) {
