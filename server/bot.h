@@ -42,7 +42,9 @@ constexpr int kRichTrickPoints = 30;
 Side sideAsSeen(const Round& round, int seat, int other);
 FollowView followView(const Round& round, int seat);
 
-// Whether the play the bot found (its type, and the cards it keeps) is worth playing.
+// Whether the play the bot found (its type, and the cards it keeps) is worth playing: ordinary
+// plays always are; a mixed 5-10-K, which multiplies nothing, except on a teammate's play; a play
+// that doubles the stake as above.
 bool worthPlaying(const FollowView& view, PlayType type, int cardsKept);
 
 // The cards a following bot plays, in selection order; empty for a pass. The hint search's
