@@ -46,13 +46,54 @@ void RoundTable::hideShown(int r) {
         cardImage[static_cast<size_t>(r)][static_cast<size_t>(p.images[static_cast<size_t>(k)])]->hide();
 }
 
-void RoundTable::showReview(int r) {
-    const ShownPlay& p = m_round.review[static_cast<size_t>(r)];
+void RoundTable::showPlay(int r, const ShownPlay& p) {
     for (int k = 0; k < p.count; ++k) {
         QLabel* c = cardImage[static_cast<size_t>(r)][static_cast<size_t>(p.images[static_cast<size_t>(k)])];
         c->show();
         c->raise();
     }
+}
+
+void RoundTable::hidePlay(int r, const ShownPlay& p) {
+    for (int k = 0; k < p.count; ++k)
+        cardImage[static_cast<size_t>(r)][static_cast<size_t>(p.images[static_cast<size_t>(k)])]->hide();
+}
+
+// The trick is over: its plays leave the table (kept for the review), and so do its passes, its
+// bomb bubble and its points, which now belong to the taker.
+void RoundTable::clearTrick() {
+    m_round.lastTrick = m_round.shown;
+    for (int r = 0; r < 4; ++r) {
+        hideShown(r);
+        m_round.shown[static_cast<size_t>(r)] = ShownPlay{};
+        hidePassMark(r);
+    }
+    if (seatBubbleShown())
+        hideSeatBubble();
+    bombPlayer->hide();
+    lbl_benlunFenshu->setText(QStringLiteral("0"));
+}
+
+void RoundTable::showPassMark(int r) {
+    m_round.passed[static_cast<size_t>(r)] = true;
+    if (m_speaking == r)
+        m_speaking = -1;
+    // The own seat's mark sits right of its panel, its tail pointing at it like the left seat's.
+    const int number = r == 0 ? 221 : 220 + r;
+    QLabel* b = Speak[static_cast<size_t>(r)];
+    b->setPixmap(picture(number));
+    b->setProperty("picture", number);
+    b->setGeometry(m_form.units(kBubbleAt[r].x(), kBubbleAt[r].y(), 100, 42));
+    b->show();
+    b->raise();
+}
+
+void RoundTable::hidePassMark(int r) {
+    if (!m_round.passed[static_cast<size_t>(r)])
+        return;
+    m_round.passed[static_cast<size_t>(r)] = false;
+    if (m_speaking != r)
+        Speak[static_cast<size_t>(r)]->hide();
 }
 
 void RoundTable::JudgeChuPai() {
@@ -258,13 +299,17 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
     if (m_round.reviewShowing)
         EndReview();
     m_round.callingTurn = false;
-    if (p.trickFlag == kTrickToByte16 || p.trickFlag == kTrickToNextSeat)
-        for (int r = 0; r < 4; ++r)
-            hideShown(r);
-    if (n == 0 && m_round.shown[static_cast<size_t>(s)].count > 0)
+    const bool trickCleared = p.trickFlag == kTrickToByte16 || p.trickFlag == kTrickToNextSeat;
+    if (trickCleared)
+        clearTrick();
+    if (n == 0 && m_round.shown[static_cast<size_t>(s)].count > 0) {
         hideShown(s);
+        m_round.shown[static_cast<size_t>(s)] = ShownPlay{};
+    }
     if (seatBubbleShown())
         hideSeatBubble();
+    if (n > 0)
+        hidePassMark(s);
 
     if (p.type > 6) {
         auto& bombs = m_round.bombs[static_cast<size_t>(s)];
@@ -291,8 +336,9 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
     const bool first = m_round.firstPlayPending;
     m_round.firstPlayPending = false;
     if (n == 0) {
-        if (!first && s >= 1)
-            showSeatBubble(s, 220 + s);
+        // Each pass stays beside its seat until the seat plays again or the trick is over.
+        if (!first && !trickCleared)
+            showPassMark(s);
     } else {
         if (effectsOn())
             m_sound->playTableEffect(SoundEffect::PlayShown);
@@ -308,10 +354,7 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
             takeServerPlayedCards(p.cards);
         if (s != 0) {
             const size_t rs = static_cast<size_t>(s);
-            for (int k = 0; k < m_round.review[rs].count; ++k)
-                cardImage[rs][static_cast<size_t>(m_round.review[rs].images[static_cast<size_t>(k)])]->hide();
             hideShown(s);
-            m_round.review[rs] = m_round.shown[rs];
             m_round.lastPlay.count = n;
             m_round.lastPlay.type = p.type;
             if (p.type >= 6 && p.type <= 13)
@@ -346,12 +389,8 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
 
     const int t = m_session.relativeOf(p.nextSeatBit);
     if (p.nextSeatBit == m_session.own.seatBit) {
-        for (int k = 0; k < m_round.review[0].count; ++k)
-            cardImage[0][static_cast<size_t>(m_round.review[0].images[static_cast<size_t>(k)])]->hide();
-        // The own played cards' images may already show cards of the hand again only if they were
-        // reused; they never are within a round, so hiding them is safe.
+        // The own played cards' images are never reused within a round, so hiding them is safe.
         hideShown(0);
-        m_round.review[0] = m_round.shown[0];
         m_round.shown[0] = ShownPlay{};
         if (closesTrick(p.trickFlag))
             m_round.lastPlay.type = kPlayNone;
@@ -368,7 +407,8 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
         m_round.callOffered = false;
         m_round.callingPhase = false;
     }
-    lbl_benlunFenshu->setText(QString::number(p.tablePoints));
+    // A finished trick's points now belong to its taker; nothing lies on the table any more.
+    lbl_benlunFenshu->setText(QString::number(closesTrick(p.trickFlag) ? 0 : p.tablePoints));
     if (p.trickFlag == kTrickToPlayer)
         m_services.wait(1000);
     m_services.armPlayCountdown(true);
@@ -422,36 +462,36 @@ void RoundTable::takeServerPlayedCards(const std::vector<CardCode>& played) {
         showFinishingBadge(0);
 }
 
+// 上一轮: the previous trick as it ended, each seat's play in it, in place of the current one.
 void RoundTable::startReview() {
     m_round.reviewEnabled = false;
     m_round.reviewShowing = true;
     for (int r = 0; r < 4; ++r) {
         hideShown(r);
-        showReview(r);
+        if (m_round.passed[static_cast<size_t>(r)] && m_speaking != r)
+            Speak[static_cast<size_t>(r)]->hide();
     }
+    for (int r = 0; r < 4; ++r)
+        showPlay(r, m_round.lastTrick[static_cast<size_t>(r)]);
     if (Operation[0]->isVisible())
         for (int i = 0; i < 3; ++i)
             Operation[static_cast<size_t>(i)]->raise();
     m_reviewTimer.start();
 }
 
+// The review's end brings back exactly the current trick, its passes included.
 void RoundTable::EndReview() {
     m_reviewTimer.stop();
+    for (int r = 0; r < 4; ++r)
+        hidePlay(r, m_round.lastTrick[static_cast<size_t>(r)]);
     for (int r = 0; r < 4; ++r) {
-        const ShownPlay& p = m_round.review[static_cast<size_t>(r)];
-        for (int k = 0; k < p.count; ++k)
-            cardImage[static_cast<size_t>(r)][static_cast<size_t>(p.images[static_cast<size_t>(k)])]->hide();
-        const ShownPlay& s = m_round.shown[static_cast<size_t>(r)];
-        for (int k = 0; k < s.count; ++k) {
-            QLabel* c = cardImage[static_cast<size_t>(r)][static_cast<size_t>(s.images[static_cast<size_t>(k)])];
-            c->show();
-            c->raise();
-        }
+        showPlay(r, m_round.shown[static_cast<size_t>(r)]);
+        if (m_round.passed[static_cast<size_t>(r)])
+            Speak[static_cast<size_t>(r)]->show();
     }
     m_round.reviewShowing = false;
     m_round.reviewEnabled = true;
 }
-
 
 void RoundTable::PlayCountdownTick() {
     if (!m_session.loggedIn || !m_services.playCountdownArmed())

@@ -277,8 +277,7 @@ void RoundTable::showSeatBubble(int r, int pictureNumber) {
     QLabel* b = Speak[static_cast<size_t>(r)];
     b->setPixmap(picture(pictureNumber));
     b->setProperty("picture", pictureNumber);
-    static const QPoint kAt[4] = {{430, 470}, {120, 250}, {560, 130}, {730, 250}};
-    b->setGeometry(m_form.units(kAt[r].x(), kAt[r].y(), 100, 42));
+    b->setGeometry(m_form.units(kBubbleAt[r].x(), kBubbleAt[r].y(), 100, 42));
     b->show();
     b->raise();
     m_speaking = r;

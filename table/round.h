@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QObject>
+#include <QPoint>
 #include <QPixmap>
 #include <QTimer>
 
@@ -48,6 +49,10 @@ struct RoundServices {
     std::function<void(int)> wait;        // a wait that processes window events
     std::function<double()> random01;     // uniform in [0, 1)
 };
+
+// Where the seat bubbles (过, 吼, 炸) sit, in table units: clear of the banker and partner markers,
+// the back piles and the played cards. The own seat's is a pass mark right of its panel.
+inline constexpr QPoint kBubbleAt[4] = {{205, 436}, {130, 290}, {560, 130}, {690, 280}};
 
 // The small borderless window that says a choice breaks a rule; closes itself after 1.5 s.
 class RuleNoticeWindow : public QLabel {
@@ -219,7 +224,11 @@ private:
     void showBackPile(int r, int count);
     void showFinishingBadge(int r);
     void hideShown(int r);
-    void showReview(int r);
+    void showPlay(int r, const ShownPlay& play);
+    void hidePlay(int r, const ShownPlay& play);
+    void clearTrick();
+    void showPassMark(int r);
+    void hidePassMark(int r);
     void layOpponentRow(int r);
     void runBombAnimation();
     void flyLeg(int pictureNumber, int dx, int dy, const std::function<bool(const QRect&)>& arrived);

@@ -37,8 +37,11 @@ struct RoundState {
     double multiplier = 1.0;
     std::array<std::vector<PlayType>, 4> bombs{};
     std::array<int32_t, 4> pointsTaken{};
+    // What lies on the table: each seat's latest play in the trick, and which seats passed in it.
     std::array<ShownPlay, 4> shown{};
-    std::array<ShownPlay, 4> review{};
+    std::array<bool, 4> passed{};
+    // Each seat's latest play in the previous trick, for the review.
+    std::array<ShownPlay, 4> lastTrick{};
     std::array<int, 4> nextFreeImage{};
     int finishingPlace = 0;
     int sortMode = 1;

@@ -59,6 +59,8 @@ void RoundTable::ShowSettlement() {
         s->hide();
     for (QLabel* b : finishBadge)
         b->hide();
+    for (int r = 0; r < 4; ++r)
+        hidePassMark(r);
     // The opponents' remaining cards are revealed, sorted by strength.
     for (int r = 1; r < 4; ++r) {
         const size_t rs = static_cast<size_t>(r);

@@ -550,17 +550,70 @@ TEST(RoundHand, SortTwiceRestoreAndReview) {
     EXPECT_EQ(t.st().raisedCount, 0);
     for (int s = 0; s < 7; ++s)
         EXPECT_FALSE(t.round->isRaised(t.st().hands[0].images[static_cast<size_t>(s)]));
-    // The review shows each seat's previous play and ends at the next play.
-    t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("4d"), 0, false, 3}));
-    t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("6d", 9), 0, false, 3}));
+}
+
+// 上一轮 shows exactly the previous trick and its end brings back exactly the current one; a
+// finished trick leaves nothing on the felt, and each pass stays beside its seat until the seat
+// plays again or the trick is over. Own seat bit 1: bits 2, 4, 8 are relative seats 1, 2, 3.
+TEST(RoundPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
+    Table t;
+    t.holds("3d 4c 9s");
+    t.session.roundRunning = true;
+    t.st().reviewEnabled = true;
+    t.st().firstPlayPending = false;
+    auto play = [&](uint8_t seat, uint8_t next, std::string_view shown, uint8_t flag = kTrickGoesOn, uint16_t points = 0) {
+        const std::vector<CardCode> c = shown.empty() ? std::vector<CardCode>{} : cards(shown, 40);
+        t.round->OnPlay(encode(PlayReport{seat, next, flag, 0, shown.empty() ? 0 : kPlaySingle, c, points, false, 3}));
+    };
+    auto visible = [&](int r, int image) { return t.round->cardImage[static_cast<size_t>(r)][static_cast<size_t>(image)]->isVisible(); };
+    auto passShown = [&](int r) { return t.round->Speak[static_cast<size_t>(r)]->isVisible(); };
+
+    // Trick A: 4 by seat 1, 6 by seat 2, then three passes; seat 2 takes it.
+    play(2, 4, "4d");
+    play(4, 8, "6d", kTrickGoesOn, 0);
+    play(8, 1, "");
+    EXPECT_TRUE(passShown(3));
+    play(1, 2, "");
+    EXPECT_TRUE(passShown(0));
+    EXPECT_EQ(t.round->Speak[0]->property("picture").toInt(), 221);
+    EXPECT_TRUE(passShown(3));  // still there while the trick goes on
+    play(2, 4, "", kTrickToNextSeat, 10);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_FALSE(passShown(r)) << r;
+    EXPECT_FALSE(visible(1, 0));
+    EXPECT_FALSE(visible(2, 0));
+    EXPECT_EQ(t.round->lbl_benlunFenshu->text(), "0");
+
+    // Trick B: 9 by seat 2, seat 3 passes.
+    play(4, 8, "9c");
+    play(8, 1, "");
+    ASSERT_TRUE(visible(2, 1));
+    ASSERT_TRUE(passShown(3));
+
     QTest::mouseClick(t.round->Operation[4], Qt::LeftButton);
-    EXPECT_TRUE(t.round->cardImage[1][0]->isVisible());
-    EXPECT_FALSE(t.round->cardImage[1][1]->isVisible());
+    EXPECT_TRUE(visible(1, 0));   // trick A's 4
+    EXPECT_TRUE(visible(2, 0));   // trick A's 6
+    EXPECT_FALSE(visible(2, 1));  // trick B's 9 makes way
+    EXPECT_FALSE(passShown(3));
     EXPECT_FALSE(t.st().reviewEnabled);
-    t.round->OnPlay(encode(PlayReport{4, 8, kTrickGoesOn, 0, 0, {}, 0, false, 3}));
-    EXPECT_FALSE(t.round->cardImage[1][0]->isVisible());
-    EXPECT_TRUE(t.round->cardImage[1][1]->isVisible());
+
+    // The next play ends the review: trick B comes back as it was, trick A goes.
+    play(1, 2, "");
+    EXPECT_FALSE(visible(1, 0));
+    EXPECT_FALSE(visible(2, 0));
+    EXPECT_TRUE(visible(2, 1));
+    EXPECT_TRUE(passShown(3));
+    EXPECT_TRUE(passShown(0));
     EXPECT_TRUE(t.st().reviewEnabled);
+
+    // A seat that plays again loses its pass mark; the others keep theirs.
+    play(2, 4, "Jc");
+    play(4, 8, "");
+    play(8, 1, "Qc");
+    EXPECT_FALSE(passShown(3));
+    EXPECT_TRUE(passShown(0));
+    EXPECT_TRUE(passShown(2));
+    EXPECT_FALSE(visible(2, 1));  // seat 2's pass took its 9 off the table
 }
 
 TEST(RoundHand, PlayButtonsDoNothingOutOfTurnAndF1GoesAway) {
