@@ -10,6 +10,8 @@
 #include "table/score.h"
 #include "table/sequencechoice.h"
 #include "table/session.h"
+
+#include <QFontMetrics>
 #include "table/widgets.h"
 #include "platform/trace.h"
 
@@ -52,7 +54,8 @@ void RoundTable::ResetRound() {
     m_speaking = -1;
     // Play, hint and pass in a row over the hand's right half; sort, review and restore stacked
     // beside the hand, clear of the countdown clock.
-    static const int kOperation[6][2] = {{560, 520}, {630, 520}, {700, 520}, {950, 560}, {950, 600}, {950, 640}};
+    // Play, hint and pass stop above the top of a raised card (568 - 120 / 5), so none slides under them.
+    static const int kOperation[6][2] = {{560, 506}, {630, 506}, {700, 506}, {950, 560}, {950, 600}, {950, 640}};
     for (size_t i = 0; i < Operation.size(); ++i) {
         Operation[i]->setGeometry(m_form.units(kOperation[i][0], kOperation[i][1], 64, 32));
         Operation[i]->hide();
@@ -202,20 +205,32 @@ void RoundTable::showBackPile(int r, int count) {
     pile->show();
 }
 
+// The largest type that fits the badge's well, from the table's own 14-point face down.
+void RoundTable::showMultiplier() {
+    const QString text = QString::fromStdString(multiplierBadgeText(m_round.multiplier));
+    QFont font(QStringLiteral("华文行楷"));
+    font.setBold(true);
+    for (double points = 14.25 * sy(); points >= 5; points -= 0.5) {
+        font.setPointSizeF(points);
+        if (QFontMetrics(font).horizontalAdvance(text) <= lbl_currBeishu->width())
+            break;
+    }
+    lbl_currBeishu->setFont(font);
+    lbl_currBeishu->setText(text);
+}
+
 void RoundTable::ResetRoundLabels() {
     img_currBeishu->setGeometry(m_form.units(20, 530, 105, 30));
     img_benlunFenshu->setGeometry(m_form.units(20, 560, 105, 30));
     static const int kDefen[4][2] = {{20, 610}, {30, 380}, {336, 115}, {680, 115}};
     for (int r = 0; r < 4; ++r)
         img_currDefen[static_cast<size_t>(r)]->setGeometry(m_form.units(kDefen[r][0], kDefen[r][1], 105, 30));
-    QFont font(QStringLiteral("华文行楷"));
-    font.setPointSizeF(14.25);
-    font.setBold(true);
-    lbl_currBeishu->setFont(font);
-    lbl_currBeishu->setText(QStringLiteral("1"));
+    // The value sits in the badge's well (x 73..102, y 5..25 of the picture).
     const QRect icon = img_currBeishu->geometry();
-    lbl_currBeishu->setGeometry(icon.left() + qRound(77 * sx()), icon.top() + qRound(7 * sy()), qRound(100 * sx()),
-                                qRound(24 * sy()));
+    lbl_currBeishu->setGeometry(icon.left() + qRound(73 * sx()), icon.top() + qRound(5 * sy()), qRound(29 * sx()),
+                                qRound(20 * sy()));
+    lbl_currBeishu->setAlignment(Qt::AlignCenter);
+    showMultiplier();
     lbl_benlunFenshu->setText(QStringLiteral("0"));
     const QRect t = img_benlunFenshu->geometry();
     lbl_benlunFenshu->setGeometry(t.left() + qRound(75 * sx()), t.top() + qRound(8 * sy()), qRound(100 * sx()),

@@ -100,10 +100,13 @@ void TableSession::onRemoval(const CommandFrame& frame) {
 void TableSession::removal() {
     m_state.leavePending = true;
     m_state.startDisarmed = false;
+    // Nothing of the round stays behind: no hand, no played cards, no clock ticking for a turn
+    // that will never come, no panels of players this table no longer sits with.
+    run(hooks.resetRound);
     for (int r = 1; r < 4; ++r) {
         const size_t s = static_cast<size_t>(r);
         m_form.showReadyMark(r, false);
-        m_form.Tou[r]->clear();
+        m_form.clearSeatPanel(r);
         m_form.clearSysmsg(0);
         m_state.shownNames[s].clear();
         m_state.dealTimeNames[s].clear();

@@ -82,6 +82,9 @@ void MainForm::buildControls() {
     for (int i = 0; i < 9; ++i) {
         AnNiu[i] = new PictureButton(QString::fromUtf8(kButtonCaptions[i]), Pic1);
         connect(AnNiu[i], &PictureButton::entered, this, [this, i] { AnNiuEnter(i); });
+        // A button shows its hover picture only while the pointer is on it, also after a click
+        // that opened a window over the table.
+        connect(AnNiu[i], &PictureButton::left, this, [this] { restoreHoveredButtons(); });
         connect(AnNiu[i], &PictureButton::clicked, this, [this, i] { emit buttonClicked(i); });
     }
     Imgwealth = new QLabel(Pic1);

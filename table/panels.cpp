@@ -182,6 +182,7 @@ void MainForm::showStartPicture(int entry) {
 void MainForm::AnNiuEnter(int i) {
     if (m_hover[static_cast<size_t>(i)])
         return;
+    restoreHoveredButtons();
     m_hover[static_cast<size_t>(i)] = true;
     showButtonPicture(i, true);
 }

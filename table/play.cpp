@@ -316,11 +316,7 @@ void RoundTable::OnPlay(const CommandFrame& frame) {
         if (bombs.size() < static_cast<size_t>(kMaxBombsPerSeat))
             bombs.push_back(p.type);
         m_round.multiplier *= bombFactor(p.type);
-        lbl_currBeishu->setText(QString::fromStdString(amountText(m_round.multiplier)));
-        if (m_round.multiplier >= 1000) {
-            lbl_currBeishu->setFont(QFont(QStringLiteral("宋体"), 9));
-            lbl_currBeishu->move(lbl_currBeishu->x(), img_currBeishu->y() + qRound(11 * sy()));
-        }
+        showMultiplier();
     }
     if (closesTrick(p.trickFlag)) {
         m_round.lastPlay.type = kPlayNone;

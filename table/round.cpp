@@ -15,6 +15,8 @@
 #include "table/windows.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QRandomGenerator>
@@ -47,15 +49,20 @@ void RuleNoticeWindow::showNotice(int pictureNumber) {
 
 RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowModality(Qt::ApplicationModal);
-    auto* layout = new QVBoxLayout(this);
-    auto* question = new QLabel(this);
+    // The dialog picture is the whole window: its rounded corners show the table behind them.
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto* face = new QLabel(this);
     QPixmap pm;
-    if (LoadGifResource(picture::kRoarConfirm, kGifResourceType, pm))
-        question->setPixmap(pm);
-    else
-        question->setText(QStringLiteral("您确定要“吼”吗?"));
-    layout->addWidget(question);
-    auto* row = new QHBoxLayout;
+    if (LoadGifResource(picture::kRoarConfirm, kGifResourceType, pm)) {
+        face->setPixmap(pm);
+        setFixedSize(pm.size());
+    } else {
+        face->setText(QStringLiteral("您确定要“吼”吗?"));
+        face->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        face->setStyleSheet(QStringLiteral("background: rgb(250, 244, 226); padding-top: 40px;"));
+        setFixedSize(280, 130);
+    }
+    face->setGeometry(rect());
     ok = new PictureButton(QStringLiteral("确定"), this);
     cancel = new PictureButton(QStringLiteral("取消"), this);
     QPixmap p;
@@ -63,9 +70,13 @@ RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::Frame
         ok->showPicture(p);
     if (LoadGifResource(205, kGifResourceType, p))
         cancel->showPicture(p);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    layout->addLayout(row);
+    // Side by side under the question, in the picture's lower band.
+    const QSize button(std::min(ok->sizeHint().width(), 90), std::min(ok->sizeHint().height(), 34));
+    const int top = height() - button.height() - 10;
+    ok->setGeometry(width() / 2 - button.width() - 10, top, button.width(), button.height());
+    cancel->setGeometry(width() / 2 + 10, top, button.width(), button.height());
+    ok->setScaledContents(true);
+    cancel->setScaledContents(true);
     connect(ok, &PictureButton::clicked, this, [this] { emit answered(true); });
     connect(cancel, &PictureButton::clicked, this, [this] { emit answered(false); });
     hide();
@@ -259,6 +270,25 @@ void RoundTable::placeCountdown(int r) {
     m_form.Time_Img->raise();
     m_form.Number->show();
     m_form.Number->raise();
+}
+
+// The score sheet is a window of its own over the table, so the ready countdown's clock goes where
+// the sheet leaves the felt free: under its right end, or over it when there is no room below.
+void RoundTable::placeReadyClock() {
+    placeCountdown(0);
+    if (!score->isVisible())
+        return;
+    QWidget* table = m_form.Pic1;
+    const QRect sheet(table->mapFromGlobal(score->frameGeometry().topLeft()), score->frameGeometry().size());
+    QRect clock = m_form.Time_Img->geometry();
+    const int floor = m_form.imgDilan->geometry().top();
+    int top = sheet.bottom() + 6;
+    if (top + clock.height() > floor)
+        top = sheet.top() - clock.height() - 6;
+    clock.moveTo(std::clamp(sheet.right() - clock.width(), 0, table->width() - clock.width()), std::max(0, top));
+    const QPoint shift = clock.topLeft() - m_form.Time_Img->geometry().topLeft();
+    m_form.Time_Img->move(clock.topLeft());
+    m_form.Number->move(m_form.Number->pos() + shift);
 }
 
 void RoundTable::showCountdownNumber(int seconds, bool red) {

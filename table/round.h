@@ -93,6 +93,7 @@ public:
     void onDeal(const CommandFrame& frame);
     void DealHand(const CommandFrame& frame);
     void ResetRoundLabels();
+    void showMultiplier();
     void clearOwnHand();
     void moveTick();  // `trmMovePai`: one step of the flying card
 
@@ -216,6 +217,7 @@ private:
 
     // Countdown display shared with the ready countdown.
     void placeCountdown(int relativeSeat);
+    void placeReadyClock();
     void showCountdownNumber(int seconds, bool red);
     void hideCountdown();
     void showPlayButtons(bool play, bool hint, bool pass);

@@ -1,5 +1,8 @@
 #include "table/roundstate.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "net/messages/calling.h"
 #include "rules/hint.h"
 
@@ -17,6 +20,27 @@ void RoundState::reset() {
     initialCoins = keptCoins;
     settlementNote = keptNote;
     noteAlone = keptAlone;
+}
+
+std::string multiplierBadgeText(double multiplier) {
+    if (!std::isfinite(multiplier) || multiplier < 0)
+        return "?";
+    char buf[32];
+    if (multiplier < 1e4) {
+        std::snprintf(buf, sizeof buf, "%.0f", std::floor(multiplier));
+        return buf;
+    }
+    const bool yi = multiplier >= 1e8;
+    const double units = multiplier / (yi ? 1e8 : 1e4);
+    const char* unit = yi ? "亿" : "万";
+    // One decimal while it is short; whole units from ten on; beyond 9999亿 nothing more fits.
+    if (units < 10)
+        std::snprintf(buf, sizeof buf, "%.1f%s", std::floor(units * 10) / 10, unit);
+    else if (units < 1e4)
+        std::snprintf(buf, sizeof buf, "%.0f%s", std::floor(units), unit);
+    else
+        return ">9999亿";
+    return buf;
 }
 
 int bombFactor(PlayType type) {

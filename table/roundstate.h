@@ -63,6 +63,10 @@ struct RoundState {
 // Multiplier factor of a suited 5-10-K or bomb (`PlayType` 7..19); 1 for anything else.
 int bombFactor(PlayType type);
 
+// The round's multiplier as its badge shows it: whole numbers up to 9999, then in 万 (ten
+// thousand) and 亿 (a hundred million), so that any multiplier a round reaches fits the badge.
+std::string multiplierBadgeText(double multiplier);
+
 // The back pile picture of relative seat r (1..3) holding `count` cards; 0 for no pile.
 int backPilePicture(int relativeSeat, int count);
 

@@ -159,7 +159,7 @@ void RoundTable::ShowSettlement() {
         const int seconds = m_session.awayMode ? 2 : 15;
         m_services.startReadyCountdown(seconds);
         showCountdownNumber(seconds, false);
-        placeCountdown(0);
+        placeReadyClock();
     }
     if (effectsOn())
         m_sound->playTableEffect(SoundEffect::RoundEndSheet);

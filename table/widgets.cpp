@@ -41,4 +41,6 @@ void PictureButton::mouseMoveEvent(QMouseEvent*) { emit moved(); }
 
 void PictureButton::enterEvent(QEnterEvent*) { emit entered(); }
 
+void PictureButton::leaveEvent(QEvent*) { emit left(); }
+
 }  // namespace vexal

@@ -15,6 +15,7 @@
 #include "table/session.h"
 #include "table/widgets.h"
 
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -409,6 +410,16 @@ TEST(RoundPlay, TwoEightCardBombsMakeTheMultiplierThirtySix) {
     EXPECT_EQ(t.st().bombs[1], (std::vector<PlayType>{15, 15}));
     EXPECT_EQ(t.round->Speak[1]->property("picture").toInt(), 230);  // 轰炸
     EXPECT_EQ(t.st().hands[1].count, 11);
+
+    // However many bombs follow, the value stays inside the badge's well.
+    for (int bomb = 0; bomb < 8; ++bomb) {
+        t.round->OnPlay(encode(PlayReport{2, 4, kTrickGoesOn, 0, kPlayBombOf12,
+                                          cards("Qd Qd Qc Qc Qh Qh Qs Qs Ad Ad Ac Ac", 30), 0, false, 3}));
+        const QLabel* label = t.round->lbl_currBeishu;
+        EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+        EXPECT_TRUE(t.round->img_currBeishu->geometry().contains(label->geometry())) << bomb;
+    }
+    EXPECT_EQ(t.round->lbl_currBeishu->text(), QStringLiteral("531亿"));  // 36 x 14^8
 }
 
 TEST(RoundPlay, TrickTakenAndFinishing) {

@@ -104,4 +104,16 @@ TEST(RoundDecisions, CountdownsAndTitles) {
 }
 
 }  // namespace
+
+TEST(MultiplierBadge, AnyMultiplierFitsInAFewCharacters) {
+    const struct {
+        double multiplier;
+        const char* text;
+    } cases[] = {{1, "1"},           {36, "36"},          {9999, "9999"},          {10000, "1.0万"},
+                 {16384, "1.6万"},   {98304, "9.8万"},    {131072, "13万"},        {99999999, "9999万"},
+                 {1e8, "1.0亿"},     {1.5e9, "15亿"},     {14.0 * 1e12, ">9999亿"}, {-1, "?"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(multiplierBadgeText(c.multiplier), c.text) << c.multiplier;
+}
+
 }  // namespace vexal
