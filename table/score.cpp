@@ -1,6 +1,7 @@
 #include "table/score.h"
 
 #include "media/resources.h"
+#include "table/settlementlines.h"
 #include "table/windows.h"
 
 #include <QGridLayout>
@@ -71,8 +72,12 @@ void Score::clearLists() {
 void Score::setLines(int list, const std::vector<std::string>& lines) {
     QListWidget* l = State[static_cast<size_t>(list)];
     l->clear();
-    for (const std::string& s : lines)
-        l->addItem(QString::fromStdString(s));
+    for (const std::string& s : lines) {
+        auto* item = new QListWidgetItem(QString::fromStdString(s), l);
+        const std::string help = scoreTermExplanation(s);
+        if (!help.empty())
+            item->setToolTip(QString::fromStdString(help));
+    }
     setListColour(list, m_colours[static_cast<size_t>(list)]);
 }
 

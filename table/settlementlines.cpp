@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace vexal {
 
@@ -255,6 +256,24 @@ SettlementSheet buildSettlementSheet(const SettlementInput& in) {
     if (out.roar && out.roarSeat >= 0)
         out.roarerWon = recs[static_cast<size_t>(out.roarSeat)].subtotalGain;
     return out;
+}
+
+std::string scoreTermExplanation(std::string_view line) {
+    while (!line.empty() && line.front() == ' ')
+        line.remove_prefix(1);
+    // Longer terms first: 枯踹 must not read as 枯.
+    static const std::pair<std::string_view, std::string_view> kTerms[] = {
+        {"枯踹", "枯踹：一方拿下第一、二名，并拿下全部200分，倍数×4"},
+        {"枯", "枯：一方拿下第一、二名，倍数×2"},
+        {"踹", "踹：没有枯，但一方拿下全部200分，倍数×2"},
+        {"暗叫", "暗叫：叫牌者自己握有被叫的两张牌，一人对三家；叫牌者×12，其余各家×4"},
+        {"吼", "吼：一人宣布独自对抗另外三家；吼的一方×24，其余各家×8"},
+        {"封顶", "封顶：输家最多输掉自己现有的金币，赢家的所得按比例减少"},
+    };
+    for (const auto& [term, text] : kTerms)
+        if (line.substr(0, term.size()) == term)
+            return std::string(text);
+    return {};
 }
 
 }  // namespace vexal

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/messages/settlement.h"
@@ -49,5 +50,9 @@ SettlementSheet buildSettlementSheet(const SettlementInput& in);
 
 // The multiplier line of a suited 5-10-K or bomb; empty for any other type.
 std::string bombLine(PlayType type);
+
+// A one-line explanation of the term a score-sheet line starts with (暗叫, 枯, 枯踹, 踹, 吼, 封顶),
+// for a player who has not met it yet; empty for every other line.
+std::string scoreTermExplanation(std::string_view line);
 
 }  // namespace vexal

@@ -525,6 +525,11 @@ TEST(RoundSettlement, FourRecordsFillTheSheetCoinsAndFile) {
     EXPECT_TRUE(own.contains("朋友"));
     EXPECT_TRUE(own.contains("枯踹       :×4"));
     EXPECT_EQ(t.round->score->lines(4), (QStringList{"", "最终分: 40金币"}));
+    // The newcomer's words carry their explanation; other lines carry none.
+    const QListWidget* column = t.round->score->State[0];
+    const QListWidgetItem* ku = column->item(static_cast<int>(own.indexOf("枯踹       :×4")));
+    EXPECT_TRUE(ku->toolTip().startsWith(QStringLiteral("枯踹：")));
+    EXPECT_TRUE(column->item(static_cast<int>(own.indexOf("朋友")))->toolTip().isEmpty());
     // The opponents' remaining cards are revealed.
     EXPECT_EQ(t.st().hands[1].count, 2);
     // The statistics file keeps the round, and the sheet can be rebuilt from it.

@@ -213,4 +213,21 @@ TEST(SettlementSheet, AmountTextIsPlainDecimal) {
 }
 
 }  // namespace
+TEST(ScoreTerms, EveryTermANewcomerMeetsIsExplained) {
+    const struct {
+        const char* line;
+        const char* starts;  // empty: no explanation
+    } cases[] = {
+        {"暗叫       :×12", "暗叫："}, {"暗叫       :×4", "暗叫："}, {"枯         :×2", "枯："},
+        {"枯踹       :×4", "枯踹："},  {"踹         :×2", "踹："},   {"吼        :×24", "吼："},
+        {"  封顶", "封顶："},          {"朋友", ""},                {"四张炸弹   :×2", ""},
+        {"总分: 300金币", ""},         {"", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string help = scoreTermExplanation(c.line);
+        EXPECT_EQ(help.substr(0, std::string(c.starts).size()), c.starts) << c.line;
+        EXPECT_EQ(help.empty(), std::string(c.starts).empty()) << c.line;
+    }
+}
+
 }  // namespace vexal
