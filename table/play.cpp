@@ -236,7 +236,9 @@ void RoundTable::showFinishingBadge(int r) {
     QLabel* b = finishBadge[static_cast<size_t>(r)];
     b->setPixmap(picture(number));
     b->setProperty("picture", number);
-    static const QPoint kAt[4] = {{700, 440}, {60, 180}, {620, 40}, {880, 180}};
+    // Beside the seat that earned it, clear of its panel's texts, back pile, bubble and clock: right
+    // of the own points badge, right of the left pile, right of the top panel, under the right pile.
+    static const QPoint kAt[4] = {{130, 605}, {130, 340}, {660, 30}, {900, 390}};
     b->setGeometry(m_form.units(kAt[r].x(), kAt[r].y(), 96, 48));
     b->show();
     b->raise();

@@ -441,6 +441,42 @@ TEST(RoundPlay, TrickTakenAndFinishing) {
     EXPECT_EQ(t.st().lastPlay.type, kPlayNone);
 }
 
+// At full size and scaled, a finishing ribbon sits by its seat and covers no panel text, back pile
+// or seat bubble; a raised card never reaches under the play buttons.
+TEST(RoundPlay, RibbonsBubblesAndButtonsKeepClearOfEachOther) {
+    for (const QSize screen : {QSize(1280, 1024), QSize(800, 600)}) {
+        Table t;
+        t.form.sizeForScreen(screen);
+        t.round->ResetRound();  // lays the round out at this scale, as every deal does
+        t.holds("3d 4d 5d");
+        for (int r = 1; r < 4; ++r) {
+            t.st().hands[static_cast<size_t>(r)].count = 2;
+            const uint8_t bit = static_cast<uint8_t>(1 << r);
+            t.round->OnPlay(encode(PlayReport{bit, 1, kTrickGoesOn, 0, kPlayPair, cards("Kd Kc", 10 * r), 0, false, 3}));
+        }
+        std::vector<QRect> taken;
+        for (int r = 0; r < 4; ++r) {
+            for (const QLabel* l : {t.form.Nid[r], t.form.Cash[r], t.form.Level[r], t.form.Tou[r]})
+                taken.push_back(l->geometry());
+            if (r > 0)
+                taken.push_back(t.round->shanImage[static_cast<size_t>(r - 1)]->geometry());
+            taken.push_back(t.form.units(kBubbleAt[r].x(), kBubbleAt[r].y(), 100, 42));
+        }
+        for (int r = 1; r < 4; ++r) {
+            const QLabel* ribbon = t.round->finishBadge[static_cast<size_t>(r)];
+            ASSERT_TRUE(ribbon->isVisible()) << r;
+            for (const QRect& other : taken)
+                EXPECT_FALSE(ribbon->geometry().intersects(other)) << "seat " << r << " at " << screen.width();
+        }
+        // Buttons over the hand end above a raised card's top.
+        t.ownFollows(kPlaySingle, "3c");
+        t.click({0});
+        const QRect raised = t.round->cardImage[0][static_cast<size_t>(t.st().hands[0].images[0])]->geometry();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_LT(t.round->Operation[static_cast<size_t>(i)]->geometry().bottom(), raised.top()) << i;
+    }
+}
+
 TEST(RoundPlay, HintRaisesTheProposalOrPasses) {
     Table t;
     t.holds("Jd Jc 10d 10c 9s");
