@@ -1,5 +1,6 @@
 // The table window driven by crafted server frames through the real dispatcher and main loop.
 #include "core/mainloop.h"
+#include "core/startup.h"
 #include "net/frame.h"
 #include "net/messages/calling.h"
 #include "net/messages/deal.h"
@@ -7,6 +8,7 @@
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
 #include "table/round.h"
+#include "platform/singleinstance.h"
 #include "table/score.h"
 
 #include <QCoreApplication>
@@ -393,8 +395,13 @@ TEST_F(TableWindowTest, SeatsDescribedAgainAfterARoundAreCountedAfresh) {
 // Until the server describes the own seat, the table knows its player by the launch account; a
 // departure frame without an account names nobody.
 TEST_F(TableWindowTest, DeparturesBeforeTheOwnSeatIsDescribed) {
-    state.launch.account = "me";
-    state.shownNames[0] = "me";
+    // Proxy type 3 opens no connection: the table is up, known by its launch account only.
+    SingleInstance instance(dir.path());
+    QSize screen(1280, 1024);
+    const StartupEnvironment env{QStringLiteral("me$pw$127.0.0.1$6000$12345Room 1$3$$0$$$0$$$0$0$"), dir.path(),
+                                 &screen, nullptr};
+    ASSERT_TRUE(startUp(*loop, form, state, instance, env));
+    EXPECT_EQ(state.shownNames[0], "me");
     const struct {
         const char* account;
         int ends;
