@@ -132,13 +132,8 @@ void RoundTable::backgroundMove() {
         m_hoveredImage = -1;
     }
     m_lastLowered = -1;
-    for (int i = 0; i < 6; ++i) {
-        PictureButton* b = Operation[static_cast<size_t>(i)];
-        if (b->property("hover").toBool()) {
-            b->setProperty("hover", false);
-            b->showPicture(picture(i < 3 ? 178 + 3 * i : 187 + 2 * (i - 3)));
-        }
-    }
+    for (int i = 0; i < 6; ++i)
+        OperationLeave(i);
     if (img_jiao->isVisible())
         img_jiao->showPicture(picture(207));
     if (img_hou->isVisible())
@@ -154,6 +149,15 @@ void RoundTable::OperationEnter(int i) {
         return;
     b->setProperty("hover", true);
     b->showPicture(picture(i < 3 ? 179 + 3 * i : 188 + 2 * (i - 3)));
+}
+
+// The normal picture again once the pointer has left the button, whatever it moved onto.
+void RoundTable::OperationLeave(int i) {
+    PictureButton* b = Operation[static_cast<size_t>(i)];
+    if (!b->property("hover").toBool())
+        return;
+    b->setProperty("hover", false);
+    b->showPicture(picture(i < 3 ? 178 + 3 * i : 187 + 2 * (i - 3)));
 }
 
 void RoundTable::OperationClick(int i) {

@@ -178,6 +178,7 @@ void RoundTable::buildWidgets() {
         b->showPicture(picture(i < 3 ? 178 + 3 * i : 187 + 2 * (i - 3)));
         connect(b, &PictureButton::clicked, this, [this, i] { OperationClick(i); });
         connect(b, &PictureButton::entered, this, [this, i] { OperationEnter(i); });
+        connect(b, &PictureButton::left, this, [this, i] { OperationLeave(i); });
         b->hide();
         Operation[static_cast<size_t>(i)] = b;
     }

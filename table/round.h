@@ -117,6 +117,7 @@ public:
     void backgroundMove();
     void OperationClick(int i);
     void OperationEnter(int i);
+    void OperationLeave(int i);
     void lowerAll();
     void raiseImage(int image);
     bool isRaised(int image) const;

@@ -15,6 +15,7 @@
 #include "table/session.h"
 #include "table/widgets.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QTest>
@@ -666,6 +667,20 @@ TEST(RoundPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
     EXPECT_TRUE(passShown(0));
     EXPECT_TRUE(passShown(2));
     EXPECT_FALSE(visible(2, 1));  // seat 2's pass took its 9 off the table
+}
+
+// The play controls drop their hover picture when the pointer leaves them.
+TEST(RoundHand, ControlsLoseTheirHoverPictureWhenThePointerLeaves) {
+    Table t;
+    t.holds("3d 4c");
+    PictureButton* review = t.round->Operation[4];
+    const QImage normal = review->pixmap().toImage();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(review, &enter);
+    ASSERT_NE(review->pixmap().toImage(), normal);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(review, &leave);
+    EXPECT_EQ(review->pixmap().toImage(), normal);
 }
 
 TEST(RoundHand, PlayButtonsDoNothingOutOfTurnAndF1GoesAway) {

@@ -11,6 +11,7 @@
 #include "platform/singleinstance.h"
 #include "table/score.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTcpServer>
@@ -487,6 +488,26 @@ TEST_F(TableWindowTest, TableResetEmptiesTheSessionRecordAndTheSheet) {
     }
     for (int j = 0; j < 8; ++j)
         EXPECT_TRUE(round->score->lines(j).isEmpty()) << j;
+}
+
+// A bottom button shows its hover picture while the pointer is on it and its normal picture as
+// soon as the pointer leaves, even onto a window the click opened; one button at a time.
+TEST_F(TableWindowTest, BottomButtonsLoseTheirHoverPictureWhenThePointerLeaves) {
+    auto shown = [&](int i) { return form.AnNiu[i]->pixmap().toImage(); };
+    const QImage history = shown(kHistory), settings = shown(kSettings);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(form.AnNiu[kHistory], &enter);
+    ASSERT_NE(shown(kHistory), history);
+    QTest::mouseClick(form.AnNiu[kHistory], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_TRUE(form.hero->isVisible());
+    QApplication::sendEvent(form.AnNiu[kHistory], &leave);
+    EXPECT_EQ(shown(kHistory), history);
+
+    QApplication::sendEvent(form.AnNiu[kHistory], &enter);
+    QApplication::sendEvent(form.AnNiu[kSettings], &enter);
+    EXPECT_EQ(shown(kHistory), history);
+    EXPECT_NE(shown(kSettings), settings);
 }
 
 }  // namespace
