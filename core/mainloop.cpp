@@ -269,10 +269,11 @@ void MainLoop::showReadyCountdown(int seconds, CountdownColour colour, bool alar
                                                          : "color: rgb(0, 0, 0);";
     m_form.Number->setStyleSheet(QString::fromLatin1(css) + QStringLiteral(" font-size: 24px; font-weight: bold;"));
     m_form.Number->setText(QString::number(seconds));
-    m_form.Number->show();
-    m_form.Number->raise();
+    // The number in front of its clock, never under it.
     m_form.Time_Img->show();
     m_form.Time_Img->raise();
+    m_form.Number->show();
+    m_form.Number->raise();
     if (alarm && !m_state.awayMode && roundHooks.alarmSound)
         roundHooks.alarmSound();
 }

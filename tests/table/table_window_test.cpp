@@ -510,4 +510,13 @@ TEST_F(TableWindowTest, BottomButtonsLoseTheirHoverPictureWhenThePointerLeaves) 
     EXPECT_NE(shown(kSettings), settings);
 }
 
+// The ready countdown's number is drawn in front of its clock, not hidden under it.
+TEST_F(TableWindowTest, ReadyCountdownNumberInFrontOfItsClock) {
+    form.Number->raise();  // the number starts in front; the countdown must keep it there
+    loop->showReadyCountdown(12, SchedulerHost::CountdownColour::Green, false);
+    const QObjectList& stack = form.Pic1->children();
+    EXPECT_GT(stack.indexOf(form.Number), stack.indexOf(form.Time_Img));
+    EXPECT_EQ(form.Number->text(), QStringLiteral("12"));
+}
+
 }  // namespace
