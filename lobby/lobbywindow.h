@@ -3,14 +3,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QWidget>
 
 #include <memory>
 
+#include "lobby/lobbystate.h"
 #include "platform/windowbus.h"
 
 namespace vexal {
@@ -31,6 +35,10 @@ struct LobbySettings {
     QString tableCaption;
     int propSwitch = 0;
     int propNumber = 0;
+    // The server's account file, read for the coins and reliefs shown; empty: none.
+    QString accountsFile;
+    // The server's daily relief count, to tell how many are left.
+    int reliefsPerDay = 3;
 };
 
 // The fifteen "$"-terminated fields. Field 5 carries a five-character room prefix the table
@@ -54,20 +62,55 @@ public:
     ~LobbyWindow() override;
 
     LobbySettings settings() const;
+    // 进入游戏: a new table when none runs, back to the seat when the table has left it, and
+    // otherwise the running table brought forward.
+    void enterGame();
+    // Starts a table process, whatever the lobby knows of an earlier one that has ended.
     void startTable();
     void sendToTable(uint32_t message);
+    // Reads the account file again and shows the account's coins and reliefs.
+    void refreshAccount();
+
+    TableState tableState() const { return m_link.state(); }
     QPlainTextEdit* log() const { return m_log; }
+    QLabel* coinsLabel() const { return m_coins; }
+    QLabel* reliefLabel() const { return m_relief; }
+    QPushButton* enterButton() const { return m_enter; }
 
 signals:
     // The table this lobby started has ended (closed, failed or killed).
     void tableFinished();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    QWidget* buildAdvanced(const LobbySettings& s);
     void received(const WindowMessage& m);
+    void showState();
+    void showIdentity();
     void note(const QString& line);
 
     WindowBus m_bus;
     std::unique_ptr<BusWindow> m_busWindow;
+    TableLink m_link;
+    QString m_accountsFile;
+    int m_reliefsPerDay = 3;
+
+    // What a player sees.
+    QLabel* m_avatar;
+    QLabel* m_name;
+    QLabel* m_coins;
+    QLabel* m_relief;
+    QLabel* m_room;
+    QLabel* m_server;
+    QLabel* m_status;
+    QPushButton* m_enter;
+    QToolButton* m_advancedToggle;
+    QWidget* m_advanced;
+
+    // The developer's settings, behind 高级.
     QLineEdit* m_host;
     QSpinBox* m_port;
     QLineEdit* m_account;

@@ -1,4 +1,4 @@
-// kestrel-lobby: collects the server, account and proxy settings and starts the table.
+// kestrel-lobby: shows the account and the room, starts the table and takes the player back to it.
 #include "lobby/lobbywindow.h"
 
 #include <QApplication>
@@ -13,7 +13,7 @@ const char* const kUsage =
     "                     [--location TEXT] [--proxy-type 0|5] [--proxy-host HOST] [--proxy-port N]\n"
     "                     [--proxy-user NAME] [--proxy-password TEXT] [--custom-title]\n"
     "                     [--lobby-title TEXT] [--caption TEXT] [--prop-switch 0|1] [--prop-number N]\n"
-    "                     [--autostart] [--quit-with-table]\n";
+    "                     [--accounts FILE] [--reliefs-per-day N] [--autostart] [--quit-with-table]\n";
 
 }  // namespace
 
@@ -39,6 +39,6 @@ int main(int argc, char** argv) {
     if (start.quitWithTable)
         QObject::connect(&window, &vexal::LobbyWindow::tableFinished, &app, &QApplication::quit);
     if (start.autostart)
-        QTimer::singleShot(0, &window, &vexal::LobbyWindow::startTable);
+        QTimer::singleShot(0, &window, &vexal::LobbyWindow::enterGame);
     return app.exec();
 }

@@ -1,7 +1,14 @@
+#include "lobby/lobbystate.h"
 #include "lobby/lobbywindow.h"
+#include "server/accounts.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace vexal {
 namespace {
@@ -13,27 +20,36 @@ TEST(LobbyOptions, ReadsSettingsAndWhatTheLobbyDoesByItself) {
         bool autostart;
         bool quitWithTable;
         QString error;
+        QString accountsFile;
+        int reliefsPerDay = 3;
     };
     const Case cases[] = {
-        {{}, true, false, false, {}},
-        {{"--autostart", "--quit-with-table", "--port", "7001", "--account", "ann"}, true, true, true, {}},
-        {{"--quit-with-table"}, true, false, true, {}},
-        {{"--port", "x"}, false, false, false, "not a number: --port x"},
-        {{"--account"}, false, false, false, "missing value for --account"},
-        {{"--teleport", "1"}, false, false, false, "unknown option --teleport"},
-        {{"--teleport"}, false, false, false, "unknown option --teleport"},  // not "missing value"
+        {{}, true, false, false, {}, {}},
+        {{"--autostart", "--quit-with-table", "--port", "7001", "--account", "ann"}, true, true, true, {}, {}},
+        {{"--quit-with-table"}, true, false, true, {}, {}},
+        {{"--port", "x"}, false, false, false, "not a number: --port x", {}},
+        {{"--account"}, false, false, false, "missing value for --account", {}},
+        {{"--teleport", "1"}, false, false, false, "unknown option --teleport", {}},
+        {{"--teleport"}, false, false, false, "unknown option --teleport", {}},  // not "missing value"
+        {{"--accounts", "out/accounts.txt", "--autostart"}, true, true, false, {}, "out/accounts.txt"},
+        {{"--reliefs-per-day", "5", "--accounts", "a b.txt"}, true, false, false, {}, "a b.txt", 5},
+        {{"--accounts"}, false, false, false, "missing value for --accounts", {}},
+        {{"--reliefs-per-day", "many"}, false, false, false, "not a number: --reliefs-per-day many", {}},
     };
     for (const Case& c : cases) {
+        const std::string what = c.args.join(' ').toStdString();
         LobbySettings s;
         LobbyStart start{true, true};  // whatever it held before, parsing starts afresh
         QString error;
-        EXPECT_EQ(parseLobbyOptions(c.args, s, start, error), c.ok) << c.args.join(' ').toStdString();
+        EXPECT_EQ(parseLobbyOptions(c.args, s, start, error), c.ok) << what;
         if (!c.ok) {
             EXPECT_EQ(error, c.error);
             continue;
         }
-        EXPECT_EQ(start.autostart, c.autostart) << c.args.join(' ').toStdString();
-        EXPECT_EQ(start.quitWithTable, c.quitWithTable) << c.args.join(' ').toStdString();
+        EXPECT_EQ(start.autostart, c.autostart) << what;
+        EXPECT_EQ(start.quitWithTable, c.quitWithTable) << what;
+        EXPECT_EQ(s.accountsFile, c.accountsFile) << what;
+        EXPECT_EQ(s.reliefsPerDay, c.reliefsPerDay) << what;
     }
     LobbySettings s;
     LobbyStart start;
@@ -41,15 +57,174 @@ TEST(LobbyOptions, ReadsSettingsAndWhatTheLobbyDoesByItself) {
     ASSERT_TRUE(parseLobbyOptions({"--port", "7001", "--account", "ann"}, s, start, error));
     EXPECT_EQ(s.port, 7001);
     EXPECT_EQ(s.account, "ann");
+    // The accounts file is the lobby's own: it never reaches the table's launch string.
+    s.accountsFile = QStringLiteral("accounts.txt");
+    EXPECT_FALSE(buildLaunchString(s).contains(QStringLiteral("accounts")));
 }
 
-TEST(LobbyWindow, ATableThatCannotStartCountsAsEnded) {
+// A history of what passed between lobby and table, and what 进入游戏 does after it.
+// Steps: "start", "end" (the process), "<N" a message from the table, ">N" one the lobby sent,
+// "restore" the table restoring the lobby, "enter" a 进入游戏 in between.
+TEST(LobbyEnterGame, FollowsTheTableThroughItsMessages) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> steps;
+        EnterAction action;
+        TableState after;
+    };
+    const Case cases[] = {
+        {"no table yet", {}, EnterAction::StartTable, TableState::Starting},
+        {"starting up", {"start"}, EnterAction::ShowTable, TableState::Starting},
+        {"start-up restored the lobby", {"start", "restore"}, EnterAction::ShowTable, TableState::Connecting},
+        {"logged in", {"start", "restore", "<22", "<771"}, EnterAction::ShowTable, TableState::AtTable},
+        {"exit after logging in", {"start", "restore", "<771", "restore"}, EnterAction::Reenter,
+         TableState::Connecting},
+        {"exit during a round", {"start", "restore", "<771", "<1127", "<1125", "restore"}, EnterAction::Reenter,
+         TableState::Connecting},
+        {"exit while still connecting", {"start", "restore", "<22", "restore"}, EnterAction::Reenter,
+         TableState::Connecting},
+        {"table ended", {"start", "restore", "<771", "end"}, EnterAction::StartTable, TableState::Starting},
+        {"table ended after leaving", {"start", "restore", "<771", "restore", "end"}, EnterAction::StartTable,
+         TableState::Starting},
+        {"the lobby sent 1024", {"start", "restore", "<771", ">1024"}, EnterAction::Reenter, TableState::Connecting},
+        {"771 answered by leaving", {"start", "restore", "<771", ">771", "<1024"}, EnterAction::Reenter,
+         TableState::Connecting},
+        {"771 answered: a round runs", {"start", "restore", "<771", ">771", "<1125"}, EnterAction::ShowTable,
+         TableState::AtTable},
+        {"1125 answered 1024: no round, still seated", {"start", "restore", "<771", ">1125", "<1024"},
+         EnterAction::ShowTable, TableState::AtTable},
+        {"a stray 1024 alone", {"start", "restore", "<771", "<1024"}, EnterAction::ShowTable, TableState::AtTable},
+        {"second click while logging in again", {"start", "restore", "<771", "restore", "enter"},
+         EnterAction::ShowTable, TableState::Connecting},
+        {"back at the table, then a second exit", {"start", "restore", "<771", "restore", "enter", "<22", "<771",
+                                                   "restore"},
+         EnterAction::Reenter, TableState::Connecting},
+        {"messages after the end", {"start", "<771", "end", "restore", "<771"}, EnterAction::StartTable,
+         TableState::Starting},
+    };
+    for (const Case& c : cases) {
+        TableLink link;
+        for (const std::string& step : c.steps) {
+            if (step == "start")
+                link.tableStarted();
+            else if (step == "end")
+                link.tableEnded();
+            else if (step == "restore")
+                link.received(kWmSysCommand, kScRestore);
+            else if (step == "enter")
+                link.enterGame();
+            else if (step[0] == '<')
+                link.received(static_cast<uint32_t>(std::stoul(step.substr(1))), 0);
+            else
+                link.sent(static_cast<uint32_t>(std::stoul(step.substr(1))));
+        }
+        EXPECT_EQ(link.enterGame(), c.action) << c.name;
+        EXPECT_EQ(link.state(), c.after) << c.name;
+    }
+}
+
+TEST(LobbyEnterGame, MinimisingTheLobbyIsNotLeaving) {
+    // The table puts the lobby away when its seats fill and when it hides itself: no exit.
+    TableLink link;
+    link.tableStarted();
+    link.received(kWmSysCommand, kScRestore);
+    link.received(771, 0);
+    link.received(kWmSysCommand, kScMinimize);
+    EXPECT_EQ(link.enterGame(), EnterAction::ShowTable);
+}
+
+class AccountFile : public ::testing::Test {
+protected:
+    void write(const std::string& text) {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    QString path() const { return dir.path() + QStringLiteral("/accounts.txt"); }
+    std::string stdPath() const { return path().toStdString(); }
+    QTemporaryDir dir;
+};
+
+TEST_F(AccountFile, ShowsCoinsAndTheReliefsLeftToday) {
+    server::AccountRecord ann{"ann", 106400, 3, 1, 0, 1, 0, 1, 20261210};
+    server::AccountRecord bob{"bob", 0, 0, 0, 4, 2, 0, 3, 20261209};    // yesterday's reliefs do not count
+    server::AccountRecord cat{"猫 %#", 25, 0, 0, 0, 1, 0, 3, 20261210};  // escaped name, none left
+    write(server::formatAccounts({ann, bob, cat}) + "broken line\n");
+    struct Case {
+        std::string account;
+        AccountView::Status status;
+        int64_t coins;
+        int reliefLeft;
+    };
+    const Case cases[] = {
+        {"ann", AccountView::Status::Known, 106400, 2},
+        {"bob", AccountView::Status::Known, 0, 3},
+        {"猫 %#", AccountView::Status::Known, 25, 0},
+        {"dan", AccountView::Status::Unknown, 0, 0},
+        {"", AccountView::Status::Unknown, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const AccountView v = readAccountView(stdPath(), c.account, 20261210, 3);
+        EXPECT_EQ(v.status, c.status) << c.account;
+        EXPECT_EQ(v.coins, c.coins) << c.account;
+        EXPECT_EQ(v.reliefLeft, c.reliefLeft) << c.account;
+    }
+    // The server may grant more reliefs a day than the default.
+    EXPECT_EQ(readAccountView(stdPath(), "猫 %#", 20261210, 5).reliefLeft, 2);
+}
+
+TEST_F(AccountFile, NoFileAndAFileThatCannotBeRead) {
+    EXPECT_EQ(readAccountView("", "ann", 20261210, 3).status, AccountView::Status::NoFile);
+    EXPECT_EQ(readAccountView(stdPath(), "ann", 20261210, 3).status, AccountView::Status::NoFile);
+    // A folder where the file should be: there, but not readable as a file.
+    const AccountView v = readAccountView(dir.path().toStdString(), "ann", 20261210, 3);
+    EXPECT_EQ(v.status, AccountView::Status::Unreadable);
+    EXPECT_FALSE(v.problem.empty());
+}
+
+int32_t today() { return server::localDate(std::chrono::system_clock::now()); }
+
+TEST_F(AccountFile, TheLobbyReadsTheFileAgainAfterADeal) {
+    QTemporaryDir busDir;
+    WindowBus bus(busDir.path());
+    LobbySettings s;
+    s.account = QStringLiteral("ann");
+    s.accountsFile = path();
+    LobbyWindow lobby(s, bus);
+    lobby.show();  // no file yet: nothing to show
+    EXPECT_EQ(lobby.coinsLabel()->text(), QStringLiteral("—"));
+    EXPECT_EQ(lobby.reliefLabel()->text(), QStringLiteral("—"));
+
+    write(server::formatAccounts({{"ann", 123456, 0, 0, 0, 1, 0, 1, today()}}));
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), 1127));
+    QTRY_COMPARE(lobby.coinsLabel()->text(), QStringLiteral("123,456"));
+    EXPECT_EQ(lobby.reliefLabel()->text(), QStringLiteral("还可领 2 次"));
+
+    write(server::formatAccounts({{"ann", 7, 0, 0, 0, 1, 0, 3, today()}}));
+    lobby.showMinimized();
+    lobby.showNormal();  // restored from the task bar
+    EXPECT_EQ(lobby.coinsLabel()->text(), QStringLiteral("7"));
+    EXPECT_EQ(lobby.reliefLabel()->text(), QStringLiteral("今日已领完"));
+
+    write(server::formatAccounts({{"bob", 7, 0, 0, 0, 1, 0, 0, 0}}));
+    lobby.refreshAccount();
+    EXPECT_EQ(lobby.coinsLabel()->text(), QStringLiteral("—"));
+}
+
+TEST(LobbyWindow, ATableThatCannotStartCountsAsEndedAndTheNextEnterStartsAgain) {
     // The test program's folder holds no table program, so the start fails at once.
-    LobbyWindow lobby(LobbySettings{});
+    QTemporaryDir busDir;
+    WindowBus bus(busDir.path());
+    LobbyWindow lobby(LobbySettings{}, bus);
     QSignalSpy ended(&lobby, &LobbyWindow::tableFinished);
-    lobby.startTable();
-    ASSERT_TRUE(ended.count() == 1 || ended.wait(5000));
+    // 进入游戏 through the lobby's own window message, as a script presses it.
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), kLobbyEnterGame));
+    ASSERT_TRUE(ended.wait(5000));
     EXPECT_TRUE(lobby.log()->toPlainText().contains("the table did not start"));
+    EXPECT_EQ(lobby.tableState(), TableState::None);
+    lobby.enterGame();
+    ASSERT_TRUE(ended.count() == 2 || ended.wait(5000));
+    EXPECT_FALSE(lobby.log()->toPlainText().contains("running already"));
 }
 
 }  // namespace
