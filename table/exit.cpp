@@ -48,6 +48,9 @@ void TableSession::tableWindowReset() {
         m_state.seatBits[s] = 0;
         m_state.players[s] = PlayerRecord{};
     }
+    // The own seat's bit too: the next login may seat the player elsewhere, and the first seat
+    // information only sets an empty one.
+    m_state.own.seatBit = 0;
     // The round file goes, so the record of its rounds goes with it: a line left behind would
     // point at a round that no longer exists.
     m_form.hero->clearRecord();

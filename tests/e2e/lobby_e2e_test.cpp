@@ -171,4 +171,63 @@ TEST(LobbyEndToEnd, EnterGameStartsAnEndedTableAndTakesALeftOneBack) {
     EXPECT_GE(server.out.indexOf(QStringLiteral("ann sits down"), leftAt), 0) << server.out.right(3000).toStdString();
 }
 
+// Three players, no bots. ann leaves seat 0, carl takes it, and ann's 进入游戏 seats her at seat 2:
+// her table shows her at the bottom again, not whoever holds her old seat.
+TEST(LobbyEndToEnd, BackAtAnotherSeatTheTableStillShowsItsOwnPlayerAtTheBottom) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const quint16 port = freePort();
+    Proc server;
+    server.p->setProcessChannelMode(QProcess::MergedChannels);
+    server.p->start(kBin + QStringLiteral("/vexal-server"),
+                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"), QStringLiteral("off"),
+                     QStringLiteral("--log-level"), QStringLiteral("info")});
+    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+        << server.out.toStdString();
+
+    std::vector<std::unique_ptr<Proc>> lobbies;
+    std::vector<Proc*> all{&server};
+    auto open = [&](const QString& account) {
+        const QString runtime = dir.path() + QLatin1Char('/') + account;
+        QDir().mkpath(runtime);
+        auto lobby = std::make_unique<Proc>();
+        lobby->p->setProcessEnvironment(tableEnvironment(runtime));
+        lobby->p->setProcessChannelMode(QProcess::MergedChannels);
+        lobby->p->start(kBin + QStringLiteral("/kestrel-lobby"),
+                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"), account,
+                         QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--autostart")});
+        all.push_back(lobby.get());
+        lobbies.push_back(std::move(lobby));
+        return lobbies.back().get();
+    };
+    auto sits = [&](const QString& account) {
+        return waitFor(all, [&] { return server.out.contains(QStringLiteral(": %1 sits down").arg(account)); }, 30000);
+    };
+    Proc& ann = *open(QStringLiteral("ann"));
+    ASSERT_TRUE(sits(QStringLiteral("ann"))) << server.out.toStdString();
+    open(QStringLiteral("bob"));
+    ASSERT_TRUE(sits(QStringLiteral("bob"))) << server.out.toStdString();
+
+    vexal::WindowBus bus(vexal::busFolder(dir.path() + QStringLiteral("/ann")));
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 771));
+    ASSERT_TRUE(waitFor(all, [&] { return ann.out.contains(QStringLiteral("lobby: received 1024")); }, 30000))
+        << ann.out.toStdString();
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kWmSysCommand, vexal::kScRestore));
+    ASSERT_TRUE(waitFor(all, [&] { return ann.out.contains(QStringLiteral("received system command f120")); }));
+    open(QStringLiteral("carl"));
+    ASSERT_TRUE(waitFor(all, [&] { return server.out.contains(QStringLiteral("seat 0: carl sits down")); }, 30000))
+        << server.out.toStdString();
+
+    const qsizetype left = ann.out.size();
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kLobbyEnterGame));
+    ASSERT_TRUE(waitFor(all, [&] {
+        return ann.out.indexOf(QStringLiteral("] carl "), left) >= 0 && ann.out.indexOf(QStringLiteral("] ann "), left) >= 0;
+    })) << ann.out.mid(left).toStdString() << server.out.toStdString();
+    EXPECT_TRUE(server.out.contains(QStringLiteral("seat 2: ann sits down"))) << server.out.toStdString();
+    // Relative seats: 0 is the own seat, 2 the opposite one (carl, at seat 0).
+    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 0 [新手] ann "), left), 0) << ann.out.mid(left).toStdString();
+    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 2 [新手] carl "), left), 0) << ann.out.mid(left).toStdString();
+    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 3 [新手] bob "), left), 0) << ann.out.mid(left).toStdString();
+}
+
 }  // namespace
