@@ -70,7 +70,8 @@ void RoundTable::clearTrick() {
     }
     if (seatBubbleShown())
         hideSeatBubble();
-    bombPlayer->hide();
+    // The bomb and roar animations end on their own timer: the opening of play closes the calling
+    // phase's "trick" right after a roar, and would take the roar away before it is seen.
     lbl_benlunFenshu->setText(QStringLiteral("0"));
 }
 

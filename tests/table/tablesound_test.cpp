@@ -281,6 +281,18 @@ TEST(TableSound, EveryRoarAndBombAnimationShowsAtItsPicturesSize) {
     EXPECT_EQ(player->presentedImage().size(), roar);
 }
 
+TEST(TableSound, TheRoarAnimationOutlastsTheOpeningOfPlay) {
+    Round t;
+    t.holds("3d 4c");
+    t.round->OnCallResult(encode(CallChoice{2, kChoiceRoar, 0, 0}));
+    ucAniGIF* player = t.round->bombPlayer;
+    ASSERT_TRUE(player->isVisible());
+    // The server opens play at once with a card-less report that ends the calling "trick".
+    t.round->OnPlay(encode(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3}));
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_EQ(player->runState(), 1);
+}
+
 TEST(TableSound, TheCountdownClockAnimatesOnItsOwnTimer) {
     Round t;
     ucAniGIF* clock = t.form.Time_Img;
