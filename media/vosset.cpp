@@ -33,6 +33,7 @@ VosSet::VosSet(Sound& sound, VosSetHooks hooks, QWidget* parent, PictureLoader l
         check->setCursor(Qt::PointingHandCursor);
         check->installEventFilter(this);
         auto* caption = new QLabel(QString::fromUtf8(kOptionNames[option]), this);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         grid->addWidget(check, option, 0);
         grid->addWidget(caption, option, 1);
         m_checks[static_cast<size_t>(option)] = check;
@@ -41,6 +42,9 @@ VosSet::VosSet(Sound& sound, VosSetHooks hooks, QWidget* parent, PictureLoader l
             caption->hide();
         }
     }
+
+    // The captions sit beside their check pictures; spare width goes to their right.
+    grid->setColumnStretch(1, 1);
 
     m_ok = new QLabel(this);
     m_cancel = new QLabel(this);
