@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -261,6 +262,10 @@ LobbyWindow::LobbyWindow(const LobbySettings& s, const WindowBus& bus)
     connect(m_port, &QSpinBox::valueChanged, this, &LobbyWindow::showIdentity);
     showIdentity();
     showState();
+    if (!m_accountsFile.isEmpty()) {
+        m_accountsWatcher.addPath(QFileInfo(m_accountsFile).absolutePath());
+        connect(&m_accountsWatcher, &QFileSystemWatcher::directoryChanged, this, &LobbyWindow::refreshAccount);
+    }
 
     // With a custom title the table looks for the lobby by field 12.
     const QString title = s.customTitle && !s.lobbyTitle.isEmpty() ? s.lobbyTitle : kLobbyWindowTitle;

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -97,6 +98,9 @@ private:
     TableLink m_link;
     QString m_accountsFile;
     int m_reliefsPerDay = 3;
+    // The server replaces the file (a new one renamed over it) after each settlement and relief:
+    // its folder changes.
+    QFileSystemWatcher m_accountsWatcher;
 
     // What a player sees.
     QLabel* m_avatar;
