@@ -56,6 +56,9 @@ RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::Frame
     if (LoadGifResource(picture::kRoarConfirm, kGifResourceType, pm)) {
         face->setPixmap(pm);
         setFixedSize(pm.size());
+        // Cut to the picture's outline too: without a compositor the see-through corners draw black.
+        if (pm.hasAlphaChannel() || pm.hasAlpha())
+            setMask(pm.mask());
     } else {
         face->setText(QStringLiteral("您确定要“吼”吗?"));
         face->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
