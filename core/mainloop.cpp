@@ -128,6 +128,22 @@ void MainLoop::removeMessageHook() {
 }
 
 void MainLoop::handleLobbyMessage(const WindowMessage& m) {
+    // A leave and a reset wait while processing window events, so the lobby's next message can
+    // arrive inside the handling of the last one; it waits its turn, or a 22 in the middle of a
+    // 1024 would connect only to have the reset close the new connection.
+    m_lobbyQueue.push_back(m);
+    if (m_handlingLobbyMessage)
+        return;
+    m_handlingLobbyMessage = true;
+    while (!m_lobbyQueue.empty()) {
+        const WindowMessage next = m_lobbyQueue.front();
+        m_lobbyQueue.pop_front();
+        handleOneLobbyMessage(next);
+    }
+    m_handlingLobbyMessage = false;
+}
+
+void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
     switch (m.msg) {
     case kLobbyRoundRunning:
         postToLobby(m_state.roundRunning ? kLobbyRoundRunning : kLobbyLeft);

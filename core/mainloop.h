@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -168,6 +169,9 @@ public:
     void disarmCountdowns() override;
 
 private:
+    void handleOneLobbyMessage(const WindowMessage& message);
+    std::deque<WindowMessage> m_lobbyQueue;
+    bool m_handlingLobbyMessage = false;
     void bongTick();
     void keepAliveTick();
     void onDataArrival();

@@ -519,4 +519,33 @@ TEST_F(TableWindowTest, ReadyCountdownNumberInFrontOfItsClock) {
     EXPECT_EQ(form.Number->text(), QStringLiteral("12"));
 }
 
+// A lobby message that arrives while the last one is still being handled (the leave waits,
+// processing window events) waits its turn: a 22 inside a 1024 connects after the reset, not
+// before it, where the reset would close the new connection again.
+TEST_F(TableWindowTest, LobbyMessagesArrivingMidLeaveWaitTheirTurn) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    state.own.serverHost = "127.0.0.1";
+    state.own.serverPort = server.serverPort();
+    loop->openConnection();
+    ASSERT_TRUE(pumpUntil([&] { return loop->socketState() == 7 && server.hasPendingConnections(); }));
+    seatFour();
+
+    bool injected = false;
+    loop->waitHook = [&](int) {
+        if (injected)
+            return;
+        injected = true;
+        loop->handleLobbyMessage(WindowMessage{kLobbyLogin, 0, 0});
+        // Still in the middle of the leave: nothing of the 22 has run yet.
+        EXPECT_FALSE(loop->scheduler().armed(Task::Login));
+    };
+    loop->handleLobbyMessage(WindowMessage{kLobbyLeft, 0, 0});
+    ASSERT_TRUE(injected);
+    // The reset ran first, then the 22: logging in again, 开始 armed.
+    EXPECT_TRUE(loop->scheduler().armed(Task::Login));
+    EXPECT_FALSE(state.startDisarmed);
+    EXPECT_TRUE(form.Nid[1]->text().isEmpty());
+}
+
 }  // namespace
