@@ -1,93 +1,18 @@
 // Real processes on loopback: vexal-server with bots and one kestrel-lobby whose table leaves and
 // is taken back to a seat by the lobby's 进入游戏.
-#include "lobby/lobbystate.h"
-#include "platform/windowbus.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
-#include <functional>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
+#include "lobby/lobbystate.h"
+#include "platform/windowbus.h"
+#include "processes.h"
+
 namespace {
 
-const QString kBin = QStringLiteral(VEXAL_BINARY_DIR "/bin");
-
-QProcessEnvironment tableEnvironment(const QString& runtime) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-    env.insert(QStringLiteral("VEXAL_AUTO_ANSWER"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VEXAL_TRACE"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VEXAL_AWAY"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VEXAL_AUTOPLAY"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VEXAL_RUNTIME_DIR"), runtime);
-    return env;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// The lobby's table is its child process.
-std::vector<pid_t> childrenOf(qint64 parent) {
-    std::vector<pid_t> found;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool ok = false;
-        const qint64 pid = entry.toLongLong(&ok);
-        if (!ok)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (command) state ppid ...": the command may hold blanks, so read after its ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == parent)
-            found.push_back(static_cast<pid_t>(pid));
-    }
-    return found;
-}
-
-struct Proc {
-    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
-    QString out;
-    void pump(int ms = 50) {
-        p->waitForReadyRead(ms);
-        out += QString::fromUtf8(p->readAll());
-    }
-    ~Proc() {
-        if (p->state() == QProcess::NotRunning)
-            return;
-        for (pid_t child : childrenOf(p->processId()))
-            ::kill(child, SIGKILL);
-        p->kill();
-        p->waitForFinished(5000);
-    }
-};
-
-bool waitFor(std::vector<Proc*> procs, const std::function<bool()>& done, int limitMs = 90000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs)
-            return false;
-        for (Proc* p : procs)
-            p->pump(20);
-    }
-    return true;
-}
+using namespace e2e;
 
 // The four seats described after `from` in the output, and the table about to start (or dealt,
 // when a deal counts).
@@ -107,41 +32,42 @@ TEST(LobbyEndToEnd, EnterGameStartsAnEndedTableAndTakesALeftOneBack) {
     const quint16 port = freePort();
     const QString accounts = dir.path() + QStringLiteral("/accounts.txt");
     Proc server;
-    server.p->setProcessChannelMode(QProcess::MergedChannels);
-    server.p->start(kBin + QStringLiteral("/vexal-server"),
-                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"), QStringLiteral("1"),
-                     QStringLiteral("--bot-delay-ms"), QStringLiteral("20"), QStringLiteral("--turn-seconds"),
-                     QStringLiteral("4"), QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--accounts"),
-                     accounts, QStringLiteral("--log-level"), QStringLiteral("info")});
-    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+    ASSERT_TRUE(
+        startServer(server, port,
+                    {QStringLiteral("--bot-wait"), QStringLiteral("1"), QStringLiteral("--bot-delay-ms"),
+                     QStringLiteral("20"), QStringLiteral("--turn-seconds"), QStringLiteral("4"),
+                     QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--accounts"), accounts}))
         << server.out.toStdString();
 
     const QString runtime = dir.path() + QStringLiteral("/rt");
     QDir().mkpath(runtime);
     Proc lobby;
-    lobby.p->setProcessEnvironment(tableEnvironment(runtime));
-    lobby.p->setProcessChannelMode(QProcess::MergedChannels);
-    lobby.p->start(kBin + QStringLiteral("/kestrel-lobby"),
-                   {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"), QStringLiteral("ann"),
-                    QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--accounts"), accounts,
-                    QStringLiteral("--autostart")});
+    start(lobby, QStringLiteral("kestrel-lobby"),
+          {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
+           QStringLiteral("ann"), QStringLiteral("--password"), QStringLiteral("pw"),
+           QStringLiteral("--accounts"), accounts, QStringLiteral("--autostart")},
+          tableEnvironment(runtime, true));
     std::vector<Proc*> all{&server, &lobby};
-    ASSERT_TRUE(waitFor(all, [&] { return seatedAfter(lobby.out, 0); })) << lobby.out.right(4000).toStdString();
+    ASSERT_TRUE(waitFor(all, [&] { return seatedAfter(lobby.out, 0); }))
+        << lobby.out.right(4000).toStdString();
     vexal::WindowBus bus(vexal::busFolder(runtime));
 
     // The table process ends before the first deal (the deal waits 15 seconds for the player's 开始),
     // so the server gives the seat up at once; during a round it would keep the seat for a
     // reconnect and refuse a new login meanwhile.
-    ASSERT_EQ(lobby.out.indexOf(QStringLiteral("trace: deal:")), -1) << "dealt before the table could be ended";
+    ASSERT_EQ(lobby.out.indexOf(QStringLiteral("trace: deal:")), -1)
+        << "dealt before the table could be ended";
     const std::vector<pid_t> tables = childrenOf(lobby.p->processId());
     ASSERT_EQ(tables.size(), 1u);
     ::kill(tables[0], SIGKILL);
-    ASSERT_TRUE(waitFor(all, [&] { return lobby.out.contains(QStringLiteral("lobby: the table was ended from outside")); },
-                        20000));
+    ASSERT_TRUE(waitFor(
+        all, [&] { return lobby.out.contains(QStringLiteral("lobby: the table was ended from outside")); },
+        20000));
     const qsizetype ended = lobby.out.size();
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kLobbyEnterGame));
     ASSERT_TRUE(waitFor(all, [&] { return seatedAfter(lobby.out, ended); }))
-        << lobby.out.mid(ended).right(4000).toStdString() << "\nserver:\n" << server.out.right(2000).toStdString();
+        << lobby.out.mid(ended).right(4000).toStdString() << "\nserver:\n"
+        << server.out.right(2000).toStdString();
     EXPECT_GE(lobby.out.indexOf(QStringLiteral("lobby: enter game: a new table"), ended), 0);
 
     // The new table leaves as its exit confirmation does: the leave and the table reset, then the
@@ -149,26 +75,31 @@ TEST(LobbyEndToEnd, EnterGameStartsAnEndedTableAndTakesALeftOneBack) {
     // once the reset is over.
     const qsizetype seated = lobby.out.size();
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 771));
-    ASSERT_TRUE(waitFor(all, [&] { return lobby.out.indexOf(QStringLiteral("lobby: received 1024"), seated) >= 0; },
-                        30000))
+    ASSERT_TRUE(waitFor(
+        all, [&] { return lobby.out.indexOf(QStringLiteral("lobby: received 1024"), seated) >= 0; }, 30000))
         << lobby.out.mid(seated).toStdString();
     const qsizetype leftAt = server.out.lastIndexOf(QStringLiteral("ann leaves the table"));
     ASSERT_GE(leftAt, 0) << server.out.right(3000).toStdString();
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kWmSysCommand, vexal::kScRestore));
-    ASSERT_TRUE(waitFor(all, [&] {
-        return lobby.out.indexOf(QStringLiteral("received system command f120"), seated) >= 0;
-    }));
+    ASSERT_TRUE(waitFor(
+        all, [&] { return lobby.out.indexOf(QStringLiteral("received system command f120"), seated) >= 0; }));
 
     // Back to a seat in one click, in the same table process: seated, then dealt. (A table told
     // to leave by the lobby keeps its ready flag, so it shows no "15 seconds" line this time.)
     const qsizetype left = lobby.out.size();
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kLobbyEnterGame));
-    EXPECT_TRUE(waitFor(all, [&] {
-        return seatedAfter(lobby.out, left, true) && lobby.out.indexOf(QStringLiteral("trace: deal:"), left) >= 0;
-    })) << lobby.out.mid(left).right(4000).toStdString() << "\nserver:\n" << server.out.right(2000).toStdString();
+    EXPECT_TRUE(waitFor(all,
+                        [&] {
+                            return seatedAfter(lobby.out, left, true) &&
+                                   lobby.out.indexOf(QStringLiteral("trace: deal:"), left) >= 0;
+                        }))
+        << lobby.out.mid(left).right(4000).toStdString() << "\nserver:\n"
+        << server.out.right(2000).toStdString();
     EXPECT_GE(lobby.out.indexOf(QStringLiteral("lobby: enter game: back to the table"), left), 0);
-    EXPECT_EQ(lobby.out.indexOf(QStringLiteral("lobby: start "), left), -1) << "the same table process sits down";
-    EXPECT_GE(server.out.indexOf(QStringLiteral("ann sits down"), leftAt), 0) << server.out.right(3000).toStdString();
+    EXPECT_EQ(lobby.out.indexOf(QStringLiteral("lobby: start "), left), -1)
+        << "the same table process sits down";
+    EXPECT_GE(server.out.indexOf(QStringLiteral("ann sits down"), leftAt), 0)
+        << server.out.right(3000).toStdString();
 }
 
 // Three players, no bots. ann leaves seat 0, carl takes it, and ann's 进入游戏 seats her at seat 2:
@@ -178,11 +109,7 @@ TEST(LobbyEndToEnd, BackAtAnotherSeatTheTableStillShowsItsOwnPlayerAtTheBottom) 
     ASSERT_TRUE(dir.isValid());
     const quint16 port = freePort();
     Proc server;
-    server.p->setProcessChannelMode(QProcess::MergedChannels);
-    server.p->start(kBin + QStringLiteral("/vexal-server"),
-                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"), QStringLiteral("off"),
-                     QStringLiteral("--log-level"), QStringLiteral("info")});
-    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+    ASSERT_TRUE(startServer(server, port, {QStringLiteral("--bot-wait"), QStringLiteral("off")}))
         << server.out.toStdString();
 
     std::vector<std::unique_ptr<Proc>> lobbies;
@@ -191,17 +118,17 @@ TEST(LobbyEndToEnd, BackAtAnotherSeatTheTableStillShowsItsOwnPlayerAtTheBottom) 
         const QString runtime = dir.path() + QLatin1Char('/') + account;
         QDir().mkpath(runtime);
         auto lobby = std::make_unique<Proc>();
-        lobby->p->setProcessEnvironment(tableEnvironment(runtime));
-        lobby->p->setProcessChannelMode(QProcess::MergedChannels);
-        lobby->p->start(kBin + QStringLiteral("/kestrel-lobby"),
-                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"), account,
-                         QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--autostart")});
+        start(*lobby, QStringLiteral("kestrel-lobby"),
+              {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"), account,
+               QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--autostart")},
+              tableEnvironment(runtime, true));
         all.push_back(lobby.get());
         lobbies.push_back(std::move(lobby));
         return lobbies.back().get();
     };
     auto sits = [&](const QString& account) {
-        return waitFor(all, [&] { return server.out.contains(QStringLiteral(": %1 sits down").arg(account)); }, 30000);
+        return waitFor(
+            all, [&] { return server.out.contains(QStringLiteral(": %1 sits down").arg(account)); }, 30000);
     };
     Proc& ann = *open(QStringLiteral("ann"));
     ASSERT_TRUE(sits(QStringLiteral("ann"))) << server.out.toStdString();
@@ -210,24 +137,33 @@ TEST(LobbyEndToEnd, BackAtAnotherSeatTheTableStillShowsItsOwnPlayerAtTheBottom) 
 
     vexal::WindowBus bus(vexal::busFolder(dir.path() + QStringLiteral("/ann")));
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 771));
-    ASSERT_TRUE(waitFor(all, [&] { return ann.out.contains(QStringLiteral("lobby: received 1024")); }, 30000))
+    ASSERT_TRUE(waitFor(
+        all, [&] { return ann.out.contains(QStringLiteral("lobby: received 1024")); }, 30000))
         << ann.out.toStdString();
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kWmSysCommand, vexal::kScRestore));
-    ASSERT_TRUE(waitFor(all, [&] { return ann.out.contains(QStringLiteral("received system command f120")); }));
+    ASSERT_TRUE(
+        waitFor(all, [&] { return ann.out.contains(QStringLiteral("received system command f120")); }));
     open(QStringLiteral("carl"));
-    ASSERT_TRUE(waitFor(all, [&] { return server.out.contains(QStringLiteral("seat 0: carl sits down")); }, 30000))
+    ASSERT_TRUE(waitFor(
+        all, [&] { return server.out.contains(QStringLiteral("seat 0: carl sits down")); }, 30000))
         << server.out.toStdString();
 
     const qsizetype left = ann.out.size();
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kLobbyEnterGame));
-    ASSERT_TRUE(waitFor(all, [&] {
-        return ann.out.indexOf(QStringLiteral("] carl "), left) >= 0 && ann.out.indexOf(QStringLiteral("] ann "), left) >= 0;
-    })) << ann.out.mid(left).toStdString() << server.out.toStdString();
+    ASSERT_TRUE(waitFor(all,
+                        [&] {
+                            return ann.out.indexOf(QStringLiteral("] carl "), left) >= 0 &&
+                                   ann.out.indexOf(QStringLiteral("] ann "), left) >= 0;
+                        }))
+        << ann.out.mid(left).toStdString() << server.out.toStdString();
     EXPECT_TRUE(server.out.contains(QStringLiteral("seat 2: ann sits down"))) << server.out.toStdString();
     // Relative seats: 0 is the own seat, 2 the opposite one (carl, at seat 0).
-    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 0 [新手] ann "), left), 0) << ann.out.mid(left).toStdString();
-    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 2 [新手] carl "), left), 0) << ann.out.mid(left).toStdString();
-    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 3 [新手] bob "), left), 0) << ann.out.mid(left).toStdString();
+    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 0 [新手] ann "), left), 0)
+        << ann.out.mid(left).toStdString();
+    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 2 [新手] carl "), left), 0)
+        << ann.out.mid(left).toStdString();
+    EXPECT_GE(ann.out.indexOf(QStringLiteral("trace: seat: 3 [新手] bob "), left), 0)
+        << ann.out.mid(left).toStdString();
 }
 
 }  // namespace

@@ -1,98 +1,20 @@
 // Real processes on loopback: vexal-server with bots off, kestrel-lobby starting real tables.
-#include "platform/windowbus.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
-#include <functional>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
+#include "platform/windowbus.h"
+#include "processes.h"
+
 namespace {
 
-const QString kBin = QStringLiteral(VEXAL_BINARY_DIR "/bin");
-
-// Processes are started with an environment of their own: headless, self-answering boxes,
-// traces on, and a runtime folder per table so four tables can run for one user.
-QProcessEnvironment tableEnvironment(const QString& runtime) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-    env.insert(QStringLiteral("VEXAL_AUTO_ANSWER"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VEXAL_TRACE"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VEXAL_RUNTIME_DIR"), runtime);
-    return env;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// The lobby leaves a running table alone when it ends itself, so a test ends the tables its
-// lobbies started: every process whose parent is `parent`.
-void killChildren(qint64 parent) {
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool ok = false;
-        const qint64 pid = entry.toLongLong(&ok);
-        if (!ok)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (command) state ppid ...": the command may hold blanks, so read after its ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == parent)
-            ::kill(static_cast<pid_t>(pid), SIGKILL);
-    }
-}
-
-struct Proc {
-    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
-    QString out;
-    void pump(int ms = 50) {
-        p->waitForReadyRead(ms);
-        out += QString::fromUtf8(p->readAll());
-    }
-    Proc() = default;
-    Proc(Proc&&) = default;
-    ~Proc() {
-        if (p && p->state() != QProcess::NotRunning) {
-            killChildren(p->processId());
-            p->kill();
-            p->waitForFinished(5000);
-        }
-    }
-};
-
-// End-to-end runs use real timers; the limit only stops a broken run from hanging.
-bool waitFor(std::vector<Proc*> procs, const std::function<bool()>& done, int limitMs = 90000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs)
-            return false;
-        for (Proc* p : procs)
-            p->pump(20);
-    }
-    return true;
-}
+using namespace e2e;
 
 Proc startTableAlone(const QString& runtime, const QStringList& args) {
     Proc t;
-    t.p->setProcessEnvironment(tableEnvironment(runtime));
-    t.p->setProcessChannelMode(QProcess::MergedChannels);
-    t.p->start(kBin + QStringLiteral("/vexal"), args);
+    start(t, QStringLiteral("vexal"), args, tableEnvironment(runtime));
     return t;
 }
 
@@ -101,11 +23,7 @@ TEST(TableEndToEnd, FourTablesLogInGetSeatedAndOneLeavesWhenTheLobbySays1024) {
     ASSERT_TRUE(dir.isValid());
     const quint16 port = freePort();
     Proc server;
-    server.p->setProcessChannelMode(QProcess::MergedChannels);
-    server.p->start(kBin + QStringLiteral("/vexal-server"),
-                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"),
-                     QStringLiteral("off"), QStringLiteral("--log-level"), QStringLiteral("info")});
-    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+    ASSERT_TRUE(startServer(server, port, {QStringLiteral("--bot-wait"), QStringLiteral("off")}))
         << server.out.toStdString();
 
     std::vector<std::unique_ptr<Proc>> lobbies;
@@ -114,12 +32,11 @@ TEST(TableEndToEnd, FourTablesLogInGetSeatedAndOneLeavesWhenTheLobbySays1024) {
         const QString runtime = dir.path() + QStringLiteral("/rt%1").arg(i);
         QDir().mkpath(runtime);
         auto lobby = std::make_unique<Proc>();
-        lobby->p->setProcessEnvironment(tableEnvironment(runtime));
-        lobby->p->setProcessChannelMode(QProcess::MergedChannels);
-        lobby->p->start(kBin + QStringLiteral("/kestrel-lobby"),
-                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
-                         QStringLiteral("player%1").arg(i), QStringLiteral("--password"), QStringLiteral("pw"),
-                         QStringLiteral("--autostart")});
+        start(*lobby, QStringLiteral("kestrel-lobby"),
+              {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
+               QStringLiteral("player%1").arg(i), QStringLiteral("--password"), QStringLiteral("pw"),
+               QStringLiteral("--autostart")},
+              tableEnvironment(runtime));
         all.push_back(lobby.get());
         lobbies.push_back(std::move(lobby));
     }
@@ -152,9 +69,9 @@ TEST(TableEndToEnd, FourTablesLogInGetSeatedAndOneLeavesWhenTheLobbySays1024) {
     // The lobby asks table 1 to leave: the server sees that seat's leave.
     vexal::WindowBus bus(vexal::busFolder(dir.path() + QStringLiteral("/rt1")));
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 1024));
-    EXPECT_TRUE(waitFor(all, [&] {
-        return server.out.contains(QStringLiteral("player1 leaves"));
-    }, 30000)) << server.out.toStdString();
+    EXPECT_TRUE(waitFor(
+        all, [&] { return server.out.contains(QStringLiteral("player1 leaves")); }, 30000))
+        << server.out.toStdString();
 }
 
 // Two players and two bots play; after the first round one player leaves. The other table
@@ -164,13 +81,11 @@ TEST(TableEndToEnd, APlayerLeavingBetweenRoundsDoesNotStopTheOthers) {
     ASSERT_TRUE(dir.isValid());
     const quint16 port = freePort();
     Proc server;
-    server.p->setProcessChannelMode(QProcess::MergedChannels);
-    server.p->start(kBin + QStringLiteral("/vexal-server"),
-                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bot-wait"), QStringLiteral("4"),
-                     QStringLiteral("--bot-delay-ms"), QStringLiteral("20"), QStringLiteral("--turn-seconds"),
-                     QStringLiteral("4"), QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--log-level"),
-                     QStringLiteral("info")});
-    ASSERT_TRUE(waitFor({&server}, [&] { return server.out.contains(QStringLiteral("listening")); }, 20000))
+    ASSERT_TRUE(
+        startServer(server, port,
+                    {QStringLiteral("--bot-wait"), QStringLiteral("4"), QStringLiteral("--bot-delay-ms"),
+                     QStringLiteral("20"), QStringLiteral("--turn-seconds"), QStringLiteral("4"),
+                     QStringLiteral("--seed"), QStringLiteral("5")}))
         << server.out.toStdString();
 
     // Both tables take their turns through their own controls, at once, and get ready quickly.
@@ -179,29 +94,29 @@ TEST(TableEndToEnd, APlayerLeavingBetweenRoundsDoesNotStopTheOthers) {
     for (const char* account : {"leaver", "stayer"}) {
         const QString runtime = dir.path() + QStringLiteral("/") + QString::fromLatin1(account);
         QDir().mkpath(runtime);
-        QProcessEnvironment env = tableEnvironment(runtime);
-        env.insert(QStringLiteral("VEXAL_AUTOPLAY"), QStringLiteral("1"));
-        env.insert(QStringLiteral("VEXAL_AWAY"), QStringLiteral("1"));
         auto lobby = std::make_unique<Proc>();
-        lobby->p->setProcessEnvironment(env);
-        lobby->p->setProcessChannelMode(QProcess::MergedChannels);
-        lobby->p->start(kBin + QStringLiteral("/kestrel-lobby"),
-                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
-                         QString::fromLatin1(account), QStringLiteral("--password"), QStringLiteral("pw"),
-                         QStringLiteral("--autostart")});
+        start(*lobby, QStringLiteral("kestrel-lobby"),
+              {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
+               QString::fromLatin1(account), QStringLiteral("--password"), QStringLiteral("pw"),
+               QStringLiteral("--autostart")},
+              tableEnvironment(runtime, true));
         all.push_back(lobby.get());
         lobbies.push_back(std::move(lobby));
     }
     Proc& leaver = *lobbies[0];
     Proc& stayer = *lobbies[1];
     const QString sheet = QStringLiteral("trace: score: 7:");
-    ASSERT_TRUE(waitFor(all, [&] { return leaver.out.contains(sheet) && stayer.out.contains(sheet); }, 180000))
-        << "leaver:\n" << leaver.out.right(3000).toStdString() << "\nstayer:\n" << stayer.out.right(3000).toStdString();
+    ASSERT_TRUE(waitFor(
+        all, [&] { return leaver.out.contains(sheet) && stayer.out.contains(sheet); }, 180000))
+        << "leaver:\n"
+        << leaver.out.right(3000).toStdString() << "\nstayer:\n"
+        << stayer.out.right(3000).toStdString();
     ASSERT_TRUE(stayer.out.contains(QStringLiteral("] leaver "))) << "both players sit at one table";
 
     vexal::WindowBus bus(vexal::busFolder(dir.path() + QStringLiteral("/leaver")));
     ASSERT_TRUE(bus.postMessage(QStringLiteral("Vexal"), 1024));
-    ASSERT_TRUE(waitFor(all, [&] { return server.out.contains(QStringLiteral("leaver leaves")); }, 30000))
+    ASSERT_TRUE(waitFor(
+        all, [&] { return server.out.contains(QStringLiteral("leaver leaves")); }, 30000))
         << server.out.right(3000).toStdString();
 
     // The stayer hears of the departure and goes on: a second deal, and plays in it.
@@ -218,16 +133,19 @@ TEST(TableEndToEnd, StartUpRefusalsAndFailures) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     // Nothing listens on this port: the table stays up, retrying its login.
-    const QString unreachable = QStringLiteral("a$b$127.0.0.1$%1$12345Room 1$0$$0$$$0$$$0$0$").arg(freePort());
+    const QString unreachable =
+        QStringLiteral("a$b$127.0.0.1$%1$12345Room 1$0$$0$$$0$$$0$0$").arg(freePort());
 
     {
         Proc first = startTableAlone(dir.path(), {unreachable});
-        ASSERT_TRUE(waitFor({&first}, [&] { return first.out.contains(QStringLiteral("正在连接服务器...")); }, 30000))
+        ASSERT_TRUE(waitFor(
+            {&first}, [&] { return first.out.contains(QStringLiteral("正在连接服务器...")); }, 30000))
             << first.out.toStdString();
         Proc second = startTableAlone(dir.path(), {unreachable});
         ASSERT_TRUE(second.p->waitForFinished(30000));
         second.out += QString::fromUtf8(second.p->readAll());
-        EXPECT_TRUE(second.out.contains(QStringLiteral("messagebox: 警告: 新Vexal已经运行！"))) << second.out.toStdString();
+        EXPECT_TRUE(second.out.contains(QStringLiteral("messagebox: 警告: 新Vexal已经运行！")))
+            << second.out.toStdString();
         EXPECT_EQ(first.p->state(), QProcess::Running);
     }
 
