@@ -12,9 +12,9 @@
 #include <array>
 #include <functional>
 
-#include "core/tablegeometry.h"
 #include "media/anigif.h"
 #include "table/session.h"
+#include "table/tablegeometry.h"
 #include "table/webpanel.h"
 #include "table/widgets.h"
 #include "table/windows.h"

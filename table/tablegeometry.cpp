@@ -1,4 +1,4 @@
-#include "core/tablegeometry.h"
+#include "table/tablegeometry.h"
 
 namespace vexal {
 
