@@ -40,11 +40,7 @@ void RoundTable::hidePlayButtons() {
     }
 }
 
-void RoundTable::hideShown(int r) {
-    const ShownPlay& p = m_round.shown[static_cast<size_t>(r)];
-    for (int k = 0; k < p.count; ++k)
-        cardImage[static_cast<size_t>(r)][static_cast<size_t>(p.images[static_cast<size_t>(k)])]->hide();
-}
+void RoundTable::hideShown(int r) { hidePlay(r, m_round.shown[static_cast<size_t>(r)]); }
 
 void RoundTable::showPlay(int r, const ShownPlay& p) {
     for (int k = 0; k < p.count; ++k) {
