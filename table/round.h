@@ -22,7 +22,6 @@
 namespace vexal {
 
 class MainForm;
-class MainLoop;
 class PictureButton;
 class Score;
 class SequenceChoice;
@@ -262,9 +261,5 @@ private:
     int m_recordCount = 0;
     uint8_t m_coinUnit = kCoinUnitCoins;
 };
-
-// Builds the round on the table and plugs it into the main loop's hooks, the table session's
-// hooks and the table buttons it owns. VEXAL_AWAY=1 starts the table in away mode.
-RoundTable* installRound(MainLoop& loop, MainForm& form, SessionState& session, Sound* sound);
 
 }  // namespace vexal

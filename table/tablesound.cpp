@@ -1,6 +1,5 @@
 #include "table/tablesound.h"
 
-#include "core/mainloop.h"
 #include "media/resources.h"
 #include "media/sound.h"
 #include "media/vosset.h"
@@ -81,16 +80,6 @@ bool TableSound::eventFilter(QObject* watched, QEvent* event) {
         closeSettings();
     }
     return QObject::eventFilter(watched, event);
-}
-
-TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& session, Sound& sound) {
-    auto* tableSound = new TableSound(form, sound, [&session] { return session.videoEnabled; });
-    QObject::connect(&form, &MainForm::buttonClicked, tableSound, [tableSound](int i) {
-        if (i == kSettings)
-            tableSound->toggleSettings();
-    });
-    loop.table().hooks.closeSoundSettings = [tableSound] { tableSound->closeSettings(); };
-    return tableSound;
 }
 
 }  // namespace vexal

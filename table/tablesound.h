@@ -8,7 +8,6 @@
 namespace vexal {
 
 class MainForm;
-class MainLoop;
 class Sound;
 class VosSet;
 struct SessionState;
@@ -45,8 +44,5 @@ private:
     VosSet* m_settings = nullptr;
     int m_background;
 };
-
-// Builds the table's sound side and connects it to the table button and the exit paths.
-TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& session, Sound& sound);
 
 }  // namespace vexal

@@ -1,3 +1,3 @@
 vexal_add_test(table_sound_tests
                SOURCES tablesound_test.cpp ../rules/cards.cpp qt_test_main.cpp
-               LIBS vexal_client Qt6::Test QT)
+               LIBS vexal_app Qt6::Test QT)

@@ -1,8 +1,8 @@
 // The table's sound and animated controls on the offscreen platform and SDL's dummy audio driver:
 // the tune at start-up, silence when minimised, the settings window behind 设置 with its background
 // swap, one sound per own play, the roar animation's size and the running countdown clock.
-#include "core/mainloop.h"
-#include "core/startup.h"
+#include "app/mainloop.h"
+#include "app/startup.h"
 #include "media/anigif.h"
 #include "media/gifparser.h"
 #include "media/resources.h"
@@ -16,6 +16,7 @@
 #include "table/pictures.h"
 #include "table/round.h"
 #include "table/tablesound.h"
+#include "app/wiring.h"
 #include "tests/media/soundfiles.h"
 #include "tests/rules/cards.h"
 

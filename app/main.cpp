@@ -1,10 +1,11 @@
 // vexal: the table client, started by the lobby with the launch string.
-#include "core/mainloop.h"
-#include "core/startup.h"
+#include "app/mainloop.h"
+#include "app/startup.h"
 #include "media/sound.h"
 #include "platform/singleinstance.h"
 #include "platform/windowbus.h"
 #include "table/mainform.h"
+#include "app/wiring.h"
 #include "table/round.h"
 #include "table/tablesound.h"
 

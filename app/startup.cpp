@@ -1,8 +1,8 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include "core/launchparams.h"
 #include "core/loginframe.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/videosetting.h"
 #include "media/sound.h"
 #include "platform/messagebox.h"

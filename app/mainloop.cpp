@@ -1,4 +1,4 @@
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 
 #include "core/loginframe.h"
 #include "net/frame.h"

@@ -1,5 +1,0 @@
-if(TARGET vexal_client)
-  target_sources(vexal_client PRIVATE startup.cpp)
-  add_executable(vexal main.cpp)
-  target_link_libraries(vexal PRIVATE vexal_client)
-endif()

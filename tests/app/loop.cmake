@@ -1,0 +1,5 @@
+# The main loop with the table wired into it: lobby messages, ticks, the receive path.
+if(TARGET vexal_app)
+  vexal_add_test(table_window_tests SOURCES table_window_test.cpp ../table/qt_test_main.cpp
+                 LIBS vexal_app Qt6::Test QT)
+endif()
