@@ -6,7 +6,7 @@
 #include "table/mainform.h"
 #include "table/round.h"
 #include "table/score.h"
-#include "table/session.h"
+#include "model/session.h"
 #include "table/tablesound.h"
 #include "table/windows.h"
 

@@ -1,8 +1,8 @@
 // Speed of the round's pure steps: building a score sheet and laying out a received play.
 #include <benchmark/benchmark.h>
 
-#include "table/roundstate.h"
-#include "table/settlementlines.h"
+#include "model/roundstate.h"
+#include "model/settlementlines.h"
 
 namespace vexal {
 namespace {

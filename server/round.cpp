@@ -4,7 +4,7 @@
 
 #include "net/messages/wire.h"
 #include "rules/sort.h"
-#include "table/roundstate.h"
+#include "model/roundstate.h"
 
 namespace vexal::server {
 

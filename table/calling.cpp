@@ -7,7 +7,7 @@
 #include "media/sound.h"
 #include "net/messages/calling.h"
 #include "table/mainform.h"
-#include "table/session.h"
+#include "model/session.h"
 #include "table/widgets.h"
 #include "table/windows.h"
 #include "platform/trace.h"

@@ -7,7 +7,7 @@
 #include "table/mainform.h"
 #include "table/score.h"
 #include "table/sequencechoice.h"
-#include "table/session.h"
+#include "model/session.h"
 #include "table/widgets.h"
 #include "table/windows.h"
 

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "media/anigif.h"
-#include "table/session.h"
+#include "model/session.h"
 #include "table/tablegeometry.h"
 #include "table/webpanel.h"
 #include "table/widgets.h"

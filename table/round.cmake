@@ -1,5 +1,4 @@
-# The round's decisions are plain code; its widgets are the client's.
-target_sources(vexal_core PRIVATE roundstate.cpp settlementlines.cpp)
+# The round's widgets; its decisions are the model's.
 if(TARGET vexal_client)
   target_sources(vexal_client PRIVATE round.cpp deal.cpp calling.cpp hand.cpp play.cpp settlement.cpp
                  score.cpp sequencechoice.cpp roundautoplay.cpp roundshots.cpp round.h score.h sequencechoice.h)

@@ -16,8 +16,8 @@
 
 #include "net/command.h"
 #include "net/messages/settlement.h"
-#include "table/roundstate.h"
-#include "table/settlementlines.h"
+#include "model/roundstate.h"
+#include "model/settlementlines.h"
 
 namespace vexal {
 

@@ -1,7 +1,7 @@
 #include "table/score.h"
 
 #include "media/resources.h"
-#include "table/settlementlines.h"
+#include "model/settlementlines.h"
 #include "table/windows.h"
 
 #include <QGridLayout>

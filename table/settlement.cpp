@@ -11,7 +11,7 @@
 #include "table/mainform.h"
 #include "table/pictures.h"
 #include "table/score.h"
-#include "table/session.h"
+#include "model/session.h"
 #include "table/widgets.h"
 #include "table/windows.h"
 

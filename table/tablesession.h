@@ -7,7 +7,7 @@
 
 #include "net/command.h"
 #include "table/mainform.h"
-#include "table/session.h"
+#include "model/session.h"
 
 namespace vexal {
 

@@ -1,6 +1,3 @@
-vexal_add_test(round_rules_tests
-               SOURCES roundstate_test.cpp settlement_test.cpp ../rules/cards.cpp
-               LIBS vexal_core)
 if(TARGET vexal_client)
   vexal_add_test(round_table_tests
                  SOURCES round_test.cpp ../rules/cards.cpp qt_test_main.cpp

@@ -1,1 +1,1 @@
-vexal_add_test(table_players_tests SOURCES players_test.cpp tablegeometry_test.cpp LIBS vexal_core)
+vexal_add_test(table_geometry_tests SOURCES tablegeometry_test.cpp LIBS vexal_core)

@@ -1,4 +1,4 @@
-#include "table/roundstate.h"
+#include "model/roundstate.h"
 
 #include <cmath>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/launchparams.h"
-#include "table/players.h"
+#include "model/players.h"
 
 namespace vexal {
 

@@ -1,4 +1,4 @@
-#include "table/settlementlines.h"
+#include "model/settlementlines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The score sheet's lines from the four settlement records.
-#include "table/settlementlines.h"
+#include "model/settlementlines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The round's pure decisions: laying out received plays, multipliers, piles, calls and titles.
-#include "table/roundstate.h"
+#include "model/roundstate.h"
 
 #include "../rules/cards.h"
 

@@ -1,4 +1,4 @@
-#include "table/players.h"
+#include "model/players.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "table/session.h"
+#include "model/session.h"
 
 #include "net/frame.h"
 
