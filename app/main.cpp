@@ -1,4 +1,5 @@
 // vexal: the table client, started by the lobby with the launch string.
+#include "app/demo.h"
 #include "app/mainloop.h"
 #include "app/startup.h"
 #include "media/sound.h"
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
     // terminal could no longer end the table.
     qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
     vexal::Sound sound(programDir.toStdString());
-    vexal::installRound(loop, form, state, &sound);
+    vexal::RoundView* round = vexal::installRound(loop, form, state, &sound);
+    vexal::installDemo(loop, form, *round);
     vexal::installTableSound(loop, form, state, sound);
 
     form.onClose = [&] {

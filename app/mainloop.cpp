@@ -6,7 +6,9 @@
 #include "platform/eventwait.h"
 #include "platform/messagebox.h"
 #include "platform/trace.h"
+#include "rules/classify.h"
 #include "table/pictures.h"
+#include "table/round.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -29,7 +31,9 @@ MainLoop::MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, co
       m_socks5(m_socket, m_transport),
       m_dispatcher(m_transport, *this),
       m_scheduler(*this, clock),
-      m_table(state, form, *this) {
+      m_table(state, form, *this),
+      m_round(state),
+      m_clock(form) {
     m_timerBong.setSingleShot(true);
     m_timerBong.setInterval(kTickMilliseconds);
     connect(&m_timerBong, &QTimer::timeout, this, &MainLoop::bongTick);
@@ -184,8 +188,7 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
         }
         m_state.startDisarmed = false;
         m_form.showStartPicture(4);
-        m_form.Number->hide();
-        m_form.Time_Img->hide();
+        hideClock();
         return;
     default:
         if (m_previousProc)
@@ -229,7 +232,7 @@ void MainLoop::onWindowRestored() {
 
 bool MainLoop::loggedIn() const { return m_state.loggedIn; }
 bool MainLoop::roundRunning() const { return m_state.roundRunning; }
-bool MainLoop::callingTurn() const { return roundHooks.callingTurn && roundHooks.callingTurn(); }
+bool MainLoop::callingTurn() const { return m_round.state().callingTurn; }
 bool MainLoop::socketConnected() const { return m_socket.state() == kSocketConnected; }
 
 bool MainLoop::sendStep() {
@@ -256,47 +259,28 @@ SchedulerHost::ReceiveOutcome MainLoop::receiveStep() {
 
 void MainLoop::writeLoginFrame() { writeDirect(m_loginFrame); }
 
-void MainLoop::notifyPluginConnection(bool connected) {
-    if (roundHooks.notifyPluginConnection && pluginLoaded())
-        roundHooks.notifyPluginConnection(connected);
-}
+void MainLoop::notifyPluginConnection(bool) {}
 
 void MainLoop::showChatButton(bool highlighted) {
     m_form.AnNiu[kChatHistory]->showPicture(tablePicture(tableButtonPicture(highlighted ? 3 : 2, m_form.largeTable())));
 }
 
-bool MainLoop::seatBubbleShown() const { return roundHooks.seatBubbleShown && roundHooks.seatBubbleShown(); }
-void MainLoop::hideSeatBubble() {
-    if (roundHooks.hideSeatBubble)
-        roundHooks.hideSeatBubble();
-}
-void MainLoop::callCountdownTick() {
-    if (roundHooks.callCountdownTick)
-        roundHooks.callCountdownTick();
-}
-void MainLoop::playCountdownTick() {
-    if (roundHooks.playCountdownTick)
-        roundHooks.playCountdownTick();
-}
+bool MainLoop::seatBubbleShown() const { return m_round.bubbleShown(); }
+void MainLoop::hideSeatBubble() { apply(m_round.hideBubble()); }
+void MainLoop::callCountdownTick() { apply(m_round.tickCallCountdown()); }
+void MainLoop::playCountdownTick() { apply(m_round.tickPlayCountdown()); }
 
 void MainLoop::showReadyCountdown(int seconds, CountdownColour colour, bool alarm) {
-    const char* css = colour == CountdownColour::Red     ? "color: rgb(255, 0, 0);"
-                      : colour == CountdownColour::Green ? "color: rgb(0, 200, 0);"
-                                                         : "color: rgb(0, 0, 0);";
-    m_form.Number->setStyleSheet(QString::fromLatin1(css) + QStringLiteral(" font-size: 24px; font-weight: bold;"));
-    m_form.Number->setText(QString::number(seconds));
-    // The number in front of its clock, never under it.
-    m_form.Time_Img->show();
-    m_form.Time_Img->raise();
-    m_form.Number->show();
-    m_form.Number->raise();
-    if (alarm && !m_state.awayMode && roundHooks.alarmSound)
-        roundHooks.alarmSound();
+    Effects fx = m_round.showReadyClock(seconds, colour == CountdownColour::Red     ? ClockColour::Red
+                                                 : colour == CountdownColour::Green ? ClockColour::Green
+                                                                                    : ClockColour::Black);
+    if (alarm)
+        fx.play(Cue::TurnTick);
+    apply(fx);
 }
 
 void MainLoop::readyCountdownTimedOut(bool clockBased) {
-    m_form.Number->hide();
-    m_form.Time_Img->hide();
+    hideClock();
     if (!m_state.ready) {
         m_form.showStartPicture(6);
         m_state.startDisarmed = true;
@@ -314,8 +298,7 @@ void MainLoop::startReconnect() {
     m_state.loggedIn = false;
     m_scheduler.disarm(Task::ConnectionWatch);
     startKeepAlive();
-    if (roundHooks.startReconnect)
-        roundHooks.startReconnect();
+    unhandled("reconnect");
 }
 
 void MainLoop::lobbyMissing() {
@@ -345,14 +328,9 @@ void MainLoop::endProcess() {
     ::_exit(0);
 }
 
-void MainLoop::propTask() {
-    if (roundHooks.propTask)
-        roundHooks.propTask();
-}
-void MainLoop::chestCountdownTick() {
-    if (roundHooks.chestCountdownTick)
-        roundHooks.chestCountdownTick();
-}
+// Props and their chest are not on this table yet: their tasks have nothing to do.
+void MainLoop::propTask() {}
+void MainLoop::chestCountdownTick() {}
 void MainLoop::refreshOwnVideo() {
     if (m_table.hooks.refreshOwnVideo)
         m_table.hooks.refreshOwnVideo();
@@ -396,11 +374,12 @@ void MainLoop::disarmConnectionWatch() {
 
 void MainLoop::startReadyCountdown(int seconds) {
     m_scheduler.arm(Task::ReadyCountdown, 0);
-    m_countdown = seconds;
+    m_round.setCountdown(seconds);
     showReadyCountdown(seconds, CountdownColour::Black, false);
 }
 
 void MainLoop::disarmReadyCountdown() { m_scheduler.disarm(Task::ReadyCountdown); }
+void MainLoop::hideClock() { apply(m_round.hideClock()); }
 void MainLoop::setLoginSent(bool sent) { m_scheduler.setLoginSent(sent); }
 
 void MainLoop::waitProcessing(int ms) {
@@ -427,22 +406,80 @@ std::array<int, 3> MainLoop::timeOfDay() const {
 uint8_t MainLoop::ownSeatBit() const { return m_state.own.seatBit; }
 bool MainLoop::pluginLoaded() const { return m_table.pluginLoaded(); }
 
-void MainLoop::forward(const std::function<void(const CommandFrame&)>& hook, const CommandFrame& frame,
-                       const char* what) {
-    if (hook)
-        hook(frame);
-    else
-        trace("unhandled", QString::fromLatin1(what));
+void MainLoop::unhandled(const char* what) { trace("unhandled", QString::fromLatin1(what)); }
+
+namespace {
+// What the trace says of each round message as it comes in.
+QString describe(const RoundMessage& message, const SessionState& session) {
+    if (const auto* p = std::get_if<PlayReport>(&message)) {
+        std::string shown = playTypeName(p->type);
+        for (CardCode c : p->cards)
+            shown += ' ' + cardText(c);
+        return QStringLiteral("play: seat %1 cards %2 type %3 flag %4 next %5 | %6")
+            .arg(session.relativeOf(p->seatBit)).arg(p->cards.size()).arg(p->type).arg(p->trickFlag)
+            .arg(session.relativeOf(p->nextSeatBit)).arg(QString::fromStdString(shown));
+    }
+    if (const auto* d = std::get_if<Deal>(&message))
+        return QStringLiteral("deal: %1 cards").arg(d->cards.size());
+    if (const auto* t = std::get_if<CallingTurn>(&message))
+        return QStringLiteral("calling-turn: seat %1 offer %2").arg(session.relativeOf(t->seatBit)).arg(t->offer);
+    if (const auto* c = std::get_if<CallChoice>(&message))
+        return QStringLiteral("call-result: seat %1 choice %2 rank %3 suit %4")
+            .arg(session.relativeOf(c->seatBit)).arg(c->choice).arg(c->rank).arg(c->suitBit);
+    const auto& r = std::get<SettlementRecord>(message);
+    return QStringLiteral("settlement-record: seat %1").arg(session.relativeOf(r.seatBit));
+}
+}  // namespace
+
+// Decode, decide, draw: the dispatcher decoded the frame, the model decides, the views draw.
+void MainLoop::onRoundMessage(const RoundMessage& message) {
+    if (traceEnabled()) {
+        const QString line = describe(message, m_state);
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        trace(line.left(colon).toLatin1().constData(), line.mid(colon + 2));
+    }
+    apply(m_round.receive(message));
+    if (afterRoundMessage)
+        afterRoundMessage(message);
 }
 
-void MainLoop::onDeal(const CommandFrame& f) { forward(roundHooks.onDeal, f, "deal"); }
-void MainLoop::onCallingTurn(const CommandFrame& f) { forward(roundHooks.onCallingTurn, f, "calling turn"); }
-void MainLoop::onCallResult(const CommandFrame& f) { forward(roundHooks.onCallResult, f, "call result"); }
-void MainLoop::onPlay(const CommandFrame& f) { forward(roundHooks.onPlay, f, "play"); }
-void MainLoop::onRoundEnd(const CommandFrame& f) { forward(roundHooks.onRoundEnd, f, "round end"); }
-void MainLoop::onChat(const CommandFrame& f) { forward(roundHooks.onChat, f, "chat"); }
-void MainLoop::onReconnectAnswer(const CommandFrame& f) { forward(roundHooks.onReconnectAnswer, f, "reconnect answer"); }
-void MainLoop::pluginReceive(const CommandFrame& f) { forward(roundHooks.pluginReceive, f, "plug-in frame"); }
+void MainLoop::act(const RoundIntent& intent) { apply(m_round.act(intent)); }
+
+void MainLoop::apply(const Effects& fx) {
+    for (const CommandFrame& frame : fx.frames) {
+        CommandFrame f = frame;
+        SendFrame(m_transport, f);
+    }
+    if (m_roundView) {
+        m_roundView->draw(fx.view);
+    } else {
+        for (const ViewChange& v : fx.view)
+            if (std::holds_alternative<view::ClockChanged>(v))
+                m_clock.draw(m_round.clock());
+    }
+    if (m_round.playCountdownOn() != m_scheduler.armed(Task::PlayCountdown)) {
+        if (m_round.playCountdownOn())
+            m_scheduler.arm(Task::PlayCountdown, 0);
+        else
+            m_scheduler.disarm(Task::PlayCountdown);
+    }
+    const SessionRequests& r = fx.session;
+    if (r.readyCountdownSeconds > 0)
+        m_scheduler.arm(Task::ReadyCountdown, 0);
+    if (r.restartBubbleCount)
+        m_scheduler.restartSeatBubbleCount();
+    if (r.minimiseLobby)
+        minimiseLobby();
+    if (r.scoreSheetHandled)
+        m_transport.departureHold = false;
+    if (r.leave)
+        m_table.exitConfirmed();  // the exit path, as if confirmed
+}
+
+// Chat, reconnect and the prop plug-in are not on this table yet: their frames are traced.
+void MainLoop::onChat(const CommandFrame&) { unhandled("chat"); }
+void MainLoop::onReconnectAnswer(const CommandFrame&) { unhandled("reconnect answer"); }
+void MainLoop::pluginReceive(const CommandFrame&) { unhandled("plug-in frame"); }
 
 void MainLoop::onTableState(const CommandFrame& f) { m_table.onTableState(f); }
 void MainLoop::onLoginAnswer(const CommandFrame& f) { m_table.onLoginAnswer(f); }
@@ -453,29 +490,17 @@ void MainLoop::onReadyNotice(const CommandFrame& f) { m_table.onReadyNotice(f); 
 void MainLoop::onOwnCoinChange(const CommandFrame& f) { m_table.onOwnCoinChange(f); }
 void MainLoop::onOtherCoinChange(const CommandFrame& f) { m_table.onOtherCoinChange(f); }
 
-void MainLoop::setPluginScoreReady() {
-    if (roundHooks.setPluginScoreReady)
-        roundHooks.setPluginScoreReady();
-}
+void MainLoop::setPluginScoreReady() {}
 void MainLoop::hideRoomRuleLabels() { m_form.showRoomRules(false); }
-void MainLoop::preparePluginRound() {
-    if (roundHooks.preparePluginRound)
-        roundHooks.preparePluginRound();
-}
+void MainLoop::preparePluginRound() {}
 void MainLoop::notifyLobbyOfDeal() {
     // Always the lobby's own title, whatever the custom title says.
     const QString lobby = QString::fromUtf8(kLobbyTitle.data(), static_cast<qsizetype>(kLobbyTitle.size()));
     if (m_bus.findWindow(lobby))
         m_bus.postMessage(lobby, kLobbyDeal);
 }
-void MainLoop::resetRound() {
-    if (m_table.hooks.resetRound)
-        m_table.hooks.resetRound();
-}
-void MainLoop::startRoundVideo() {
-    if (roundHooks.startRoundVideo)
-        roundHooks.startRoundVideo();
-}
+void MainLoop::resetRound() { apply(m_round.resetRound()); }
+void MainLoop::startRoundVideo() {}
 void MainLoop::noteDealStarted() {
     m_state.dealHappened = true;
     m_state.randomSeatChange = false;
@@ -485,15 +510,13 @@ void MainLoop::keepDealTimeNames() {
         m_state.dealTimeNames[r] = m_state.shownNames[r];
 }
 void MainLoop::setFirstTableState() { m_state.firstTableState = true; }
-void MainLoop::clearOwnHand() {
-    if (roundHooks.clearOwnHand)
-        roundHooks.clearOwnHand();
-}
+void MainLoop::clearOwnHand() { apply(m_round.clearOwnHand()); }
 void MainLoop::closeExitAndNoticeWindows() {
     m_form.exitConfirm->hide();
     m_form.notice->hide();
 }
 void MainLoop::disarmCountdowns() {
+    m_round.stopPlayCountdown();
     m_scheduler.disarm(Task::PlayCountdown);
     m_scheduler.disarm(Task::ReadyCountdown);
     m_scheduler.setCounter(Task::ReadyCountdown, 0);

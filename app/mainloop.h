@@ -10,6 +10,10 @@
 #include <functional>
 #include <memory>
 
+namespace vexal {
+class RoundView;
+}
+
 #include "core/clock.h"
 #include "core/scheduler.h"
 #include "net/dispatcher.h"
@@ -17,6 +21,8 @@
 #include "platform/socketadapter.h"
 #include "platform/socks5driver.h"
 #include "platform/windowbus.h"
+#include "model/roundmodel.h"
+#include "table/clockview.h"
 #include "table/mainform.h"
 #include "table/tablesession.h"
 
@@ -29,19 +35,6 @@ constexpr uint32_t kLobbyRoundRunning = 1125;
 constexpr uint32_t kLobbyLoginPending = 1126;
 constexpr uint32_t kLobbyLeft = 1024;
 constexpr uint32_t kLobbyDeal = 1127;
-
-// What the round, chat, reconnect, prop and video areas plug into the loop. Unset entries are
-// skipped: frames for an area that is not there are dropped, its tasks do nothing.
-struct RoundHooks {
-    std::function<void(const CommandFrame&)> onDeal, onCallingTurn, onCallResult, onPlay, onRoundEnd, onChat,
-        onReconnectAnswer, pluginReceive;
-    std::function<void()> setPluginScoreReady, preparePluginRound, startRoundVideo, clearOwnHand;
-    std::function<bool()> callingTurn, seatBubbleShown;
-    std::function<void()> hideSeatBubble, callCountdownTick, playCountdownTick;
-    std::function<void()> startReconnect, propTask, chestCountdownTick;
-    std::function<void(bool)> notifyPluginConnection;
-    std::function<void()> alarmSound;
-};
 
 class MainLoop : public QObject, public SchedulerHost, public TableServices, public DispatchHandlers {
     Q_OBJECT
@@ -57,7 +50,17 @@ public:
     SocketAdapter& socket() { return m_socket; }
     QTimer& TimerBong() { return m_timerBong; }
     QTimer& TimerKeepAlive() { return m_timerKeepAlive; }
-    RoundHooks roundHooks;
+    RoundModel& round() { return m_round; }
+    ClockView& clock() { return m_clock; }
+
+    // The round's widgets, once the table has them; the round plays without them (nothing drawn).
+    void setRoundView(RoundView* view) { m_roundView = view; }
+    RoundView* roundView() { return m_roundView; }
+    // The player's intents from the round's widgets, and what any decision of the model asks for.
+    void act(const RoundIntent& intent);
+    void apply(const Effects& effects);
+    // Called after each round message has been applied: the demo switches watch the turns.
+    std::function<void(const RoundMessage&)> afterRoundMessage;
 
     // The lobby window's title (Part of the session settings): blank means "do nothing".
     void setLobbyTitle(const QString& title) { m_lobbyTitle = title; }
@@ -100,8 +103,8 @@ public:
     void hideSeatBubble() override;
     void callCountdownTick() override;
     void playCountdownTick() override;
-    int countdown() const override { return m_countdown; }
-    void setCountdown(int seconds) override { m_countdown = seconds; }
+    int countdown() const override { return m_round.countdown(); }
+    void setCountdown(int seconds) override { m_round.setCountdown(seconds); }
     void showReadyCountdown(int seconds, CountdownColour colour, bool alarm) override;
     void readyCountdownTimedOut(bool clockBased) override;
     void startReconnect() override;
@@ -131,6 +134,7 @@ public:
     void disarmConnectionWatch() override;
     void startReadyCountdown(int seconds) override;
     void disarmReadyCountdown() override;
+    void hideClock() override;
     void setLoginSent(bool sent) override;
     void waitProcessing(int ms) override;
     void pause(int ms) override;
@@ -139,11 +143,7 @@ public:
     // DispatchHandlers
     uint8_t ownSeatBit() const override;
     bool pluginLoaded() const override;
-    void onDeal(const CommandFrame& frame) override;
-    void onCallingTurn(const CommandFrame& frame) override;
-    void onCallResult(const CommandFrame& frame) override;
-    void onPlay(const CommandFrame& frame) override;
-    void onRoundEnd(const CommandFrame& frame) override;
+    void onRoundMessage(const RoundMessage& message) override;
     void onTableState(const CommandFrame& frame) override;
     void onLoginAnswer(const CommandFrame& frame) override;
     void onChat(const CommandFrame& frame) override;
@@ -177,7 +177,7 @@ private:
     void onDataArrival();
     void onWindowRestored();
     void lobbyCommand(int64_t command);
-    void forward(const std::function<void(const CommandFrame&)>& hook, const CommandFrame& frame, const char* what);
+    void unhandled(const char* what);
 
     SessionState& m_state;
     MainForm& m_form;
@@ -188,6 +188,9 @@ private:
     Dispatcher m_dispatcher;
     Scheduler m_scheduler;
     TableSession m_table;
+    RoundModel m_round;
+    ClockView m_clock;
+    RoundView* m_roundView = nullptr;
     QTimer m_timerBong;
     QTimer m_timerKeepAlive;
     std::unique_ptr<BusWindow> m_busWindow;
@@ -195,7 +198,6 @@ private:
     bool m_hooked = false;
     QString m_lobbyTitle;
     CommandFrame m_loginFrame{};
-    int m_countdown = 0;
     bool m_inTick = false;
     bool m_bongStoppedInTick = false;
 };

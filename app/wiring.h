@@ -5,14 +5,14 @@ namespace vexal {
 
 class MainForm;
 class MainLoop;
-class RoundTable;
+class RoundView;
 class Sound;
 class TableSound;
 struct SessionState;
 
 // Builds the round on the table and plugs it into the main loop's hooks, the table session's
 // hooks and the table buttons it owns. VEXAL_AWAY=1 starts the table in away mode.
-RoundTable* installRound(MainLoop& loop, MainForm& form, SessionState& session, Sound* sound);
+RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, Sound* sound);
 
 // Builds the table's sound side and connects it to the table button and the exit paths.
 TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& session, Sound& sound);

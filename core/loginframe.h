@@ -7,13 +7,14 @@
 #include <string_view>
 
 #include "net/command.h"
+#include "net/messages/deal.h"
 
 namespace vexal {
 
 constexpr size_t kLoginFlagByte = 14;
 constexpr size_t kLoginAccountByte = 16;
 constexpr size_t kLoginPasswordByte = 32;
-constexpr size_t kResumeNumberByte = 268;  // four bytes, least significant first
+// The resume number sits where the deal carries it (kResumeNumberByte), least significant first here.
 
 enum class LoginFrameFailure {
     WideCharacter,  // a character whose code page 936 code takes two bytes

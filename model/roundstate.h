@@ -16,6 +16,7 @@ namespace vexal {
 constexpr int kMaxBombsPerSeat = 10;
 constexpr int kCardImagesPerSeat = 33;
 constexpr int kShownPlayCapacity = 27;
+constexpr uint8_t kNoCallOffer = 0xFF;  // no calling turn of the own seat is open
 
 // The card images lying on the table for one seat's play.
 struct ShownPlay {
@@ -55,6 +56,27 @@ struct RoundState {
     std::array<std::string, 4> initialCoins{};
     LastPlay lastPlay{};
     std::array<Hand, 4> hands{};
+
+    // What the views draw from.
+    std::array<bool, kCardImagesPerSeat> raised{};  // own card images lifted by a click or the hint
+    std::array<std::array<CardCode, kCardImagesPerSeat>, 4> imageCard{};  // the card each image shows
+    int tablePoints = 0;            // points lying on the table in the current trick
+    bool labelsShown = false;       // multiplier, table points and points taken
+    bool pilesShown = false;        // the opponents' back piles
+    bool handsRevealed = false;     // the opponents' remaining cards, face up at the round's end
+    bool roundControls = false;     // sort, review and restore
+    std::array<bool, 3> playControls{};  // play, hint, pass
+    uint8_t callOffer = kNoCallOffer;  // the own calling turn's offer: which call buttons show
+    bool calledFrameShown = false;  // the frame the called card rests in
+    bool calledCardShown = false;
+    uint8_t calledRank = 0;
+    uint8_t calledSuitBit = 0;
+    bool roarMarkerShown = false;   // at `roarSeat`
+    int bankerSeat = -1;
+    int partnerSeat = -1;
+    std::array<int, 4> finishBadge{};  // picture per seat, 0 for none
+    int bubbleSeat = -1;
+    int bubblePicture = 0;
 
     // Everything `ResetRound` puts back (the round-running flag is not kept here).
     void reset();

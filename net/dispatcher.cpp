@@ -4,19 +4,17 @@
 
 namespace vexal {
 
-constexpr size_t kResumeNumberByte = 268;
-
 void Dispatcher::Dispatch(const CommandFrame& frame) {
     m_transport.token.takeFrom(frame);
     switch (static_cast<Command>(frame[kCommandByte])) {
     case Command::Deal: deal(frame); return;
-    case Command::CallingTurn: m_handlers.onCallingTurn(frame); return;
-    case Command::CallResult: m_handlers.onCallResult(frame); return;
-    case Command::Play: m_handlers.onPlay(frame); return;
+    case Command::CallingTurn: m_handlers.onRoundMessage(decodeCallingTurn(frame)); return;
+    case Command::CallResult: m_handlers.onRoundMessage(decodeCallChoice(frame)); return;
+    case Command::Play: m_handlers.onRoundMessage(decodePlayReport(frame)); return;
     case Command::RoundEnd:
         // Only the first of the round's settlement frames arms the holds; the score sheet ends them.
         if (!m_transport.departureHold) m_transport.armRoundEndHolds();
-        m_handlers.onRoundEnd(frame);
+        m_handlers.onRoundMessage(decodeSettlement(frame));
         return;
     case Command::TableState: m_handlers.onTableState(frame); return;
     case Command::Login: m_handlers.onLoginAnswer(frame); return;
@@ -58,6 +56,7 @@ void Dispatcher::sendHeld(PluginHold& hold) {
 
 void Dispatcher::deal(const CommandFrame& frame) {
     if (frameSeatBits(frame) != m_handlers.ownSeatBit()) return;
+    Deal deal = decodeDeal(frame);
     m_handlers.hideRoomRuleLabels();
     if (m_handlers.pluginLoaded()) m_handlers.preparePluginRound();
     m_handlers.notifyLobbyOfDeal();
@@ -71,12 +70,12 @@ void Dispatcher::deal(const CommandFrame& frame) {
     m_transport.holdB.armed = false;
     m_handlers.keepDealTimeNames();
     m_handlers.setFirstTableState();
-    m_resumeNumber = readBe32(frame, kResumeNumberByte);
+    m_resumeNumber = deal.resumeNumber;
     m_handlers.stopKeepAlive();
     m_handlers.clearOwnHand();
     m_handlers.closeExitAndNoticeWindows();
     m_handlers.disarmCountdowns();
-    m_handlers.onDeal(frame);
+    m_handlers.onRoundMessage(std::move(deal));
 }
 
 }  // namespace vexal

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "net/command.h"
+#include "net/messages/round.h"
 #include "net/rings.h"
 
 namespace vexal {
@@ -19,11 +20,8 @@ public:
     virtual uint8_t ownSeatBit() const = 0;
     virtual bool pluginLoaded() const = 0;
 
-    virtual void onDeal(const CommandFrame& frame) = 0;             // 1, after the session steps
-    virtual void onCallingTurn(const CommandFrame& frame) = 0;      // 2
-    virtual void onCallResult(const CommandFrame& frame) = 0;       // 3
-    virtual void onPlay(const CommandFrame& frame) = 0;             // 6
-    virtual void onRoundEnd(const CommandFrame& frame) = 0;         // 9, after the holds are armed
+    // 1 (after the session steps), 2, 3, 6 and 9 (after the holds are armed), decoded.
+    virtual void onRoundMessage(const RoundMessage& message) = 0;
     virtual void onTableState(const CommandFrame& frame) = 0;       // 16
     virtual void onLoginAnswer(const CommandFrame& frame) = 0;      // 18
     virtual void onChat(const CommandFrame& frame) = 0;             // 19 without a plug-in marker

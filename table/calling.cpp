@@ -1,43 +1,40 @@
-// The calling turns: the offered buttons, the own choice, the countdown that answers for the
-// player, and every seat's choice as the server reports it.
+// The round's buttons (call, roar and pass of a calling turn; play, hint and pass; sort, review and
+// restore), the called card, the seat markers and the centred animations.
 #include "table/round.h"
 
 #include "media/anigif.h"
 #include "media/resources.h"
 #include "media/sound.h"
-#include "net/messages/calling.h"
 #include "table/mainform.h"
-#include "model/session.h"
 #include "table/widgets.h"
-#include "table/windows.h"
-#include "platform/trace.h"
+
+#include <QRandomGenerator>
+
+#include <cmath>
 
 namespace vexal {
 
-namespace {
-CommandFrame choiceFrame(uint8_t seatBit, uint8_t choice, uint8_t rank = 0, uint8_t suit = 0) {
-    return encode(CallChoice{seatBit, choice, rank, suit});
-}
-}  // namespace
-
-void RoundTable::OnCallingTurn(const CommandFrame& frame) {
-    const CallingTurn turn = decodeCallingTurn(frame);
-    const int s = m_session.relativeOf(turn.seatBit);
-    trace("calling-turn", QStringLiteral("seat %1 offer %2").arg(s).arg(turn.offer));
-    m_round.ownPlayTurn = false;
-    if (s == 0) {
+void RoundView::drawControls() {
+    const RoundState& st = m_model.state();
+    // The calling turn's buttons take the places of play and pass, a little wider.
+    const uint8_t offer = st.callOffer;
+    if (offer == kNoCallOffer) {
+        img_jiao->hide();
+        img_hou->hide();
+        img_pass->hide();
+    } else {
         const int left = Operation[2]->x();
         const int w = Operation[0]->width();
         const int top = Operation[2]->y();
         const QSize size(qRound(w * 1.6), qRound(36 * sy()));
-        if (turn.offer == kOfferCallOrRoar) {
+        if (offer == kOfferCallOrRoar) {
             img_jiao->setGeometry(QRect(QPoint(qRound(left - 2.5 * w), top), size));
             img_jiao->showPicture(picture(207));
             img_jiao->show();
             img_jiao->raise();
             img_hou->setGeometry(QRect(QPoint(qRound(left - 0.5 * w), top), size));
             img_pass->hide();
-        } else if (turn.offer == kOfferRoarOrPass) {
+        } else if (offer == kOfferRoarOrPass) {
             img_hou->setGeometry(QRect(QPoint(qRound(left - 2.5 * w), top), size));
             img_pass->setGeometry(QRect(QPoint(qRound(left - 0.5 * w), top), size));
             img_pass->showPicture(picture(184));
@@ -48,128 +45,28 @@ void RoundTable::OnCallingTurn(const CommandFrame& frame) {
         img_hou->showPicture(picture(201));
         img_hou->show();
         img_hou->raise();
-        m_round.ownPlayTurn = true;
     }
-    placeCountdown(s);
-    if (turn.offer == kOfferCallOrRoar) {
-        m_round.callingTurn = true;
-        m_round.callOffered = true;
-        m_round.handInputEnabled = true;
-    } else if (turn.offer == kOfferRoarOrPass) {
-        m_round.callingTurn = true;
-        m_round.callOffered = false;
-        m_round.handInputEnabled = true;
+    for (int i = 0; i < 3; ++i) {
+        PictureButton* b = Operation[static_cast<size_t>(i)];
+        const bool on = st.playControls[static_cast<size_t>(i)];
+        b->setEnabled(on);
+        b->setVisible(on);
+        b->setProperty("hover", false);
+        b->showPicture(picture(178 + 3 * i));
+        if (on)
+            b->raise();
     }
-    m_round.callingPhase = true;
-    const int seconds = m_session.awayMode ? 1 : 10;
-    m_services.setCountdown(seconds);
-    showCountdownNumber(seconds, false);
-    if (s == 0 && autoplay)
-        QTimer::singleShot(autoplayDelayMs, this, &RoundTable::autoplayTurn);
-}
-
-void RoundTable::OnCallClick() {
-    if (!m_session.loggedIn)
-        return;
-    const int slot = m_round.callCandidate;
-    // Sorting or restoring moves cards under the remembered slot: only a card still raised there
-    // is the one the player chose.
-    if (slot < 0 || slot >= m_round.hands[0].count || !isRaised(imageOfSlot(slot))) {
-        RuleNotice->showNotice(209);
-        return;
-    }
-    const CardCode card = m_round.hands[0].codes[static_cast<size_t>(slot)];
-    if (!isCallableRank(cardRank(card))) {
-        RuleNotice->showNotice(209);
-        return;
-    }
-    if (!m_round.callingTurn)
-        return;
-    m_round.callingTurn = false;
-    m_round.callOffered = false;
-    m_round.callingPhase = false;
-    QLabel* image = cardImage[0][static_cast<size_t>(imageOfSlot(slot))];
-    image->move(image->x(), restingTop());
-    m_round.raisedCount = 0;
-    img_hou->hide();
-    img_jiao->hide();
-    send(choiceFrame(m_session.own.seatBit, kChoiceCall, static_cast<uint8_t>(cardRank(card)),
-                     static_cast<uint8_t>(suitBit(card))));
-}
-
-void RoundTable::OnRoarClick() {
-    if (!m_session.loggedIn || m_session.awayMode)
-        return;
-    roarConfirm->adjustSize();
-    centreOver(roarConfirm, &m_form);
-    roarConfirm->show();
-    roarConfirm->raise();
-}
-
-void RoundTable::OnRoarConfirm(bool yes) {
-    if (yes && m_round.callingTurn) {
-        m_round.callingTurn = false;
-        m_round.callOffered = false;
-        m_round.callingPhase = false;
-        img_hou->hide();
-        img_pass->hide();
-        img_jiao->hide();
-        send(choiceFrame(m_session.own.seatBit, kChoiceRoar));
-    }
-    roarConfirm->hide();
-}
-
-void RoundTable::OnPassClick() {
-    if (!m_session.loggedIn || !m_round.callingTurn)
-        return;
-    m_round.callingTurn = false;
-    m_round.callingPhase = false;
-    img_hou->hide();
-    img_pass->hide();
-    send(choiceFrame(m_session.own.seatBit, kChoicePass));
-}
-
-void RoundTable::CallCountdownTick() {
-    if (!m_session.loggedIn || !m_round.callingTurn)
-        return;
-    int countdown = m_services.countdown();
-    if (countdown > 0) {
-        --countdown;
-        m_services.setCountdown(countdown);
-        const bool low = countdown < 4;
-        showCountdownNumber(countdown, low);
-        if (low && deviceOn())
-            m_sound->playTurnTick();
-        return;
-    }
-    if (img_pass->isVisible()) {
-        send(choiceFrame(m_session.own.seatBit, kChoicePass));
-        m_round.callingTurn = false;
-        m_round.callingPhase = false;
-        roarConfirm->hide();
-        m_form.activateWindow();
-        img_hou->hide();
-        img_pass->hide();
-        hideCountdown();
-    } else if (img_jiao->isVisible()) {
-        const int slot = automaticCallSlot(m_round.hands[0]);
-        // With no callable card at all the first card goes; the server answers such a call.
-        const CardCode card = m_round.hands[0].codes[static_cast<size_t>(slot >= 0 ? slot : 0)];
-        m_round.callingTurn = false;
-        m_round.callOffered = false;
-        m_round.callingPhase = false;
-        roarConfirm->hide();
-        m_form.activateWindow();
-        img_hou->hide();
-        img_jiao->hide();
-        lowerAll();
-        send(choiceFrame(m_session.own.seatBit, kChoiceCall, static_cast<uint8_t>(cardRank(card)),
-                         static_cast<uint8_t>(suitBit(card))));
-        hideCountdown();
+    for (int i = 3; i < 6; ++i) {
+        PictureButton* b = Operation[static_cast<size_t>(i)];
+        if (st.roundControls && !b->isVisible()) {
+            b->showPicture(picture(187 + 2 * (i - 3)));
+            b->setEnabled(true);
+            b->show();
+        }
     }
 }
 
-void RoundTable::showCalledCard(uint8_t rank, uint8_t suit) {
+void RoundView::showCalledCard(uint8_t rank, uint8_t suit) {
     img_lpKuang->show();
     img_syscallcard->setPixmap(picture(calledCardPicture(rank, suit)));
     const QRect deck = m_form.units(462, 280, 60, 84);
@@ -181,50 +78,94 @@ void RoundTable::showCalledCard(uint8_t rank, uint8_t suit) {
     for (int step = 0; step < 5; ++step) {
         at += (rest - at) / 5;
         img_syscallcard->move(at);
-        m_services.wait(80);
+        wait(80);
     }
     img_syscallcard->move(rest);
 }
 
-void RoundTable::OnCallResult(const CommandFrame& frame) {
-    const CallChoice c = decodeCallChoice(frame);
-    const int s = m_session.relativeOf(c.seatBit);
-    trace("call-result", QStringLiteral("seat %1 choice %2 rank %3 suit %4").arg(s).arg(c.choice).arg(c.rank).arg(c.suitBit));
-    if (c.choice == kChoiceCall) {
-        showCalledCard(c.rank, c.suitBit);
-        const QPoint at = seatMarkerPos(s);
+QPoint RoundView::seatMarkerPos(int r) const {
+    // Two marker places per seat, this one for the partner and 70 units right of it for the banker
+    // or roar marker: beside each seat's panel, clear of its back pile, clock and the own hand.
+    static const QPoint kAt[4] = {{130, 500}, {125, 205}, {260, 24}, {720, 205}};
+    return kAt[r];
+}
+
+void RoundView::drawMarkers() {
+    const RoundState& st = m_model.state();
+    if (st.bankerSeat >= 0) {
+        const QPoint at = seatMarkerPos(st.bankerSeat);
         img_zhuang->setGeometry(m_form.units(at.x() + 70, at.y(), 68, 68));
         img_zhuang->show();
         img_zhuang->raise();
-    } else if (c.choice == kChoiceRoar) {
-        if (!m_session.awayMode) {
-            bombPlayer->LoadAnimatedGIF_Array(gifResourceBytes(picture::kRoar));
-            bombPlayer->setLoops(1);
-            bombPlayer->adjustSize();
-            const QRect centre = m_form.units(512, 370, 0, 0);
-            bombPlayer->move(centre.left() - bombPlayer->width() / 2, centre.top() - bombPlayer->height() / 2);
-            bombPlayer->show();
-            bombPlayer->raise();
-            bombPlayer->setAction(1);
-            m_bombEnd.start(3000);
-            if (effectsOn())
-                m_sound->playTableEffect(SoundEffect::Roar);
-        }
+    } else {
         img_zhuang->hide();
+    }
+    if (st.partnerSeat >= 0) {
+        const QPoint at = seatMarkerPos(st.partnerSeat);
+        img_zhuangFriend->setGeometry(m_form.units(at.x(), at.y(), 68, 68));
+        img_zhuangFriend->show();
+        img_zhuangFriend->raise();
+    } else {
+        img_zhuangFriend->hide();
+    }
+    img_lpKuang->setVisible(st.calledFrameShown);
+    if (!st.calledCardShown)
         img_syscallcard->hide();
-        img_lpKuang->hide();
-        UcDiZhu->LoadAnimatedGIF_Array(gifResourceBytes(picture::kRoarMarker));
-        const QPoint at = seatMarkerPos(s);
-        UcDiZhu->setGeometry(m_form.units(at.x() + 70, at.y(), 68, 68));
-        UcDiZhu->raise();
-        UcDiZhu->show();
-        UcDiZhu->setAction(1);
-        m_round.roarSeat = s;
-        if (s >= 1)
-            showSeatBubble(s, 223 + s);
-    } else if (c.choice == kChoicePass) {
-        if (s >= 1)
-            showSeatBubble(s, 220 + s);
+    if (st.roarMarkerShown && st.roarSeat >= 0) {
+        if (!UcDiZhu->isVisible()) {
+            UcDiZhu->LoadAnimatedGIF_Array(gifResourceBytes(picture::kRoarMarker));
+            const QPoint at = seatMarkerPos(st.roarSeat);
+            UcDiZhu->setGeometry(m_form.units(at.x() + 70, at.y(), 68, 68));
+            UcDiZhu->raise();
+            UcDiZhu->show();
+            UcDiZhu->setAction(1);
+        }
+    } else {
+        UcDiZhu->hide();
+    }
+    // Beside the seat that earned it, clear of its panel's texts, back pile, bubble and clock: right
+    // of the own points badge, right of the left pile, right of the top panel, under the right pile.
+    static const QPoint kBadgeAt[4] = {{130, 605}, {130, 340}, {660, 30}, {900, 390}};
+    for (int r = 0; r < 4; ++r) {
+        QLabel* b = finishBadge[static_cast<size_t>(r)];
+        const int number = st.finishBadge[static_cast<size_t>(r)];
+        if (number == 0) {
+            b->hide();
+            continue;
+        }
+        if (b->isVisible() && b->property("picture").toInt() == number)
+            continue;
+        b->setPixmap(picture(number));
+        b->setProperty("picture", number);
+        b->setGeometry(m_form.units(kBadgeAt[r].x(), kBadgeAt[r].y(), 96, 48));
+        b->show();
+        b->raise();
+    }
+}
+
+// An animation over the table's centre, in its own size, gone after `ms`.
+void RoundView::runCentredAnimation(int pictureNumber, int loops, int ms) {
+    bombPlayer->LoadAnimatedGIF_Array(gifResourceBytes(pictureNumber));
+    bombPlayer->setLoops(loops);
+    bombPlayer->resize(bombPlayer->ActualWidth(), bombPlayer->ActualHeight());
+    const QRect centre = m_form.units(512, 370, 0, 0);
+    bombPlayer->move(centre.left() - bombPlayer->width() / 2, centre.top() - bombPlayer->height() / 2);
+    bombPlayer->show();
+    bombPlayer->raise();
+    bombPlayer->setAction(1);
+    for (int i = 0; i < 3; ++i)
+        if (Operation[static_cast<size_t>(i)]->isVisible())
+            Operation[static_cast<size_t>(i)]->raise();
+    m_bombEnd.start(ms);
+}
+
+// One of the three bomb pictures at random, with its own sound.
+void RoundView::runBombAnimation() {
+    const int n = static_cast<int>(std::lround(QRandomGenerator::global()->generateDouble() * 2.0)) % 3;
+    runCentredAnimation(picture::kBomb + n, n == 2 ? 1 : 2, 2000);
+    if (m_sound && m_sound->effectsOn()) {
+        m_sound->StopEffect();
+        m_sound->playBombEffect(n);
     }
 }
 

@@ -137,8 +137,7 @@ void TableSession::startButtonClicked() {
     m_form.showStartPicture(6);
     m_form.showReadyMark(0, true);
     m_services.disarmReadyCountdown();
-    m_form.Time_Img->hide();
-    m_form.Number->hide();
+    m_services.hideClock();
     m_state.startDisarmed = true;
     if (m_state.leavePending) {
         m_state.leavePending = false;

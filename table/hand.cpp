@@ -1,13 +1,11 @@
-// The own hand: drawing it, raising and lowering cards, the hover lift, the right-click play, the
-// six play-control buttons and the table's keys.
+// The own hand as the model holds it, the pointer's hover lift, the hand buttons' hover pictures,
+// and the table going out of sight.
 #include "table/round.h"
 
-#include "media/sound.h"
 #include "rules/sort.h"
 #include "table/mainform.h"
 #include "table/score.h"
 #include "table/sequencechoice.h"
-#include "model/session.h"
 #include "table/widgets.h"
 #include "table/windows.h"
 
@@ -16,106 +14,66 @@
 
 namespace vexal {
 
-void RoundTable::ShowCard() {
-    const Hand& h = m_round.hands[0];
+void RoundView::drawHand() {
+    const RoundState& st = m_model.state();
+    const Hand& h = st.hands[0];
     const int w = ownCardWidth();
+    const int lift = ownCardHeight() / 5;
+    std::array<bool, kCardImagesPerSeat> inHand{};
     for (int slot = 0; slot < h.count; ++slot) {
-        QLabel* c = cardImage[0][static_cast<size_t>(h.images[static_cast<size_t>(slot)])];
-        if (!setCardImage(c, h.codes[static_cast<size_t>(slot)]))
-            return;
-        c->setGeometry(qRound(handFanLeft(h.anchorX, h.count, slot, sx(), w)), restingTop(), w, ownCardHeight());
+        const int image = h.images[static_cast<size_t>(slot)];
+        inHand[static_cast<size_t>(image)] = true;
+        QLabel* c = cardImage[0][static_cast<size_t>(image)];
+        // Sorting moves codes between slots, never images: an image shows whatever card its slot holds.
+        setCardImage(c, h.codes[static_cast<size_t>(slot)]);
+        const int top = st.raised[static_cast<size_t>(image)] ? restingTop() - lift : restingTop();
+        c->setGeometry(qRound(handFanLeft(anchorX(0), h.count, slot, sx(), w)), top, w, ownCardHeight());
         c->show();
         c->raise();
     }
-    m_round.raisedCount = 0;
+    // An own image neither in the hand nor on the table shows nothing.
+    for (int i = 0; i < kCardImagesPerSeat; ++i) {
+        if (inHand[static_cast<size_t>(i)])
+            continue;
+        bool onTable = false;
+        for (const ShownPlay* p : {&st.shown[0], &st.lastTrick[0]})
+            for (int k = 0; k < p->count; ++k)
+                onTable = onTable || p->images[static_cast<size_t>(k)] == i;
+        if (!onTable)
+            cardImage[0][static_cast<size_t>(i)]->hide();
+    }
     m_hoveredImage = -1;
 }
 
 // A card lifted by the pointer's hover (5 px) is not chosen; a click raises it a fifth of its height.
-bool RoundTable::isRaised(int image) const { return cardImage[0][static_cast<size_t>(image)]->y() < restingTop() - 5; }
+bool RoundView::isRaised(int image) const { return cardImage[0][static_cast<size_t>(image)]->y() < restingTop() - 5; }
 
-void RoundTable::raiseImage(int image) {
-    QLabel* c = cardImage[0][static_cast<size_t>(image)];
-    c->move(c->x(), restingTop() - ownCardHeight() / 5);
-}
-
-void RoundTable::lowerAll() {
-    const Hand& h = m_round.hands[0];
-    for (int slot = 0; slot < h.count; ++slot) {
-        QLabel* c = cardImage[0][static_cast<size_t>(h.images[static_cast<size_t>(slot)])];
-        c->move(c->x(), restingTop());
+void RoundView::putHoveredBack() {
+    if (m_hoveredImage >= 0) {
+        QLabel* h = cardImage[0][static_cast<size_t>(m_hoveredImage)];
+        if (h->y() == restingTop() - 5)
+            h->move(h->x(), restingTop());
     }
-    m_round.raisedCount = 0;
     m_hoveredImage = -1;
 }
 
-void RoundTable::cardLeftClick(int image) {
-    const int slot = slotOfImage(image);
-    if (slot < 0 || m_round.cardClicksBlocked)
+void RoundView::cardHover(int image) {
+    const RoundState& st = m_model.state();
+    bool inHand = false;
+    for (int s = 0; s < st.hands[0].count; ++s)
+        inHand = inHand || st.hands[0].images[static_cast<size_t>(s)] == image;
+    if (!inHand)
         return;
-    QLabel* c = cardImage[0][static_cast<size_t>(image)];
-    if (c->y() >= restingTop() - 5) {
-        if (m_round.callOffered && m_round.callingPhase) {
-            const int previous = m_round.callCandidate;
-            if (previous >= 0 && previous != slot && previous < m_round.hands[0].count) {
-                QLabel* p = cardImage[0][static_cast<size_t>(imageOfSlot(previous))];
-                p->move(p->x(), restingTop());
-            }
-            raiseImage(image);
-            m_round.callCandidate = slot;
-            m_round.raisedCallCard = slot;
-            m_round.raisedCount = 1;
-        } else {
-            raiseImage(image);
-            ++m_round.raisedCount;
-        }
-        if (m_hoveredImage == image)
-            m_hoveredImage = -1;
-        playEffect(SoundEffect::CardRaised);
-    } else {
-        c->move(c->x(), restingTop());
-        m_lastLowered = image;
-        --m_round.raisedCount;
-        if (m_round.callCandidate == slot)
-            m_round.callCandidate = -1;
-        playEffect(SoundEffect::CardLowered);
-    }
-}
-
-void RoundTable::rightClickPlay() {
-    if (m_round.callOffered || m_round.callingPhase)
-        return;
-    if (!m_round.ownPlayTurn || !m_round.handInputEnabled || !m_session.loggedIn)
-        return;
-    m_session.timeoutCount = 0;
-    JudgeChuPai();
-}
-
-void RoundTable::lowerPanelRightClick() {
-    if (m_round.ownPlayTurn && m_round.handInputEnabled)
-        JudgeChuPai();
-}
-
-void RoundTable::cardHover(int image) {
-    if (slotOfImage(image) < 0)
-        return;
-    const bool ownTurn = m_round.ownPlayTurn && m_round.handInputEnabled;
-    auto putBack = [this] {
-        if (m_hoveredImage >= 0) {
-            QLabel* h = cardImage[0][static_cast<size_t>(m_hoveredImage)];
-            if (h->y() == restingTop() - 5)
-                h->move(h->x(), restingTop());
-        }
-        m_hoveredImage = -1;
-    };
-    if (ownTurn || m_round.raisedCount > 0 || image == m_lastLowered) {
+    // No lift in the own turn, while cards are raised, or over the card just lowered.
+    const bool ownTurn = st.ownPlayTurn && st.handInputEnabled;
+    if (ownTurn || st.raisedCount > 0 || image == m_lastLowered) {
         if (ownTurn)
-            putBack();
+            putHoveredBack();
         return;
     }
     if (image == m_hoveredImage)
         return;
-    putBack();
+    putHoveredBack();
     QLabel* c = cardImage[0][static_cast<size_t>(image)];
     if (c->y() != restingTop())
         return;
@@ -124,16 +82,11 @@ void RoundTable::cardHover(int image) {
     m_hoveredImage = image;
 }
 
-void RoundTable::backgroundMove() {
-    if (m_hoveredImage >= 0) {
-        QLabel* h = cardImage[0][static_cast<size_t>(m_hoveredImage)];
-        if (h->y() == restingTop() - 5)
-            h->move(h->x(), restingTop());
-        m_hoveredImage = -1;
-    }
+void RoundView::backgroundMove() {
+    putHoveredBack();
     m_lastLowered = -1;
     for (int i = 0; i < 6; ++i)
-        OperationLeave(i);
+        operationLeave(i);
     if (img_jiao->isVisible())
         img_jiao->showPicture(picture(207));
     if (img_hou->isVisible())
@@ -143,7 +96,7 @@ void RoundTable::backgroundMove() {
     m_form.restoreHoveredButtons();
 }
 
-void RoundTable::OperationEnter(int i) {
+void RoundView::operationEnter(int i) {
     PictureButton* b = Operation[static_cast<size_t>(i)];
     if (b->property("hover").toBool() || !b->isEnabled())
         return;
@@ -152,7 +105,7 @@ void RoundTable::OperationEnter(int i) {
 }
 
 // The normal picture again once the pointer has left the button, whatever it moved onto.
-void RoundTable::OperationLeave(int i) {
+void RoundView::operationLeave(int i) {
     PictureButton* b = Operation[static_cast<size_t>(i)];
     if (!b->property("hover").toBool())
         return;
@@ -160,54 +113,9 @@ void RoundTable::OperationLeave(int i) {
     b->showPicture(picture(i < 3 ? 178 + 3 * i : 187 + 2 * (i - 3)));
 }
 
-void RoundTable::OperationClick(int i) {
-    if (!m_session.loggedIn)
-        return;
-    RuleNotice->hide();
-    if (i <= 2 && !m_round.handInputEnabled)
-        return;
-    if (i <= 2 && !Operation[static_cast<size_t>(i)]->isEnabled())
-        return;
-    switch (i) {
-    case 0:
-        m_session.timeoutCount = 0;
-        JudgeChuPai();
-        break;
-    case 1:
-        hintPressed();
-        break;
-    case 2:
-        PassTurn();
-        break;
-    case 3:
-        if (!m_session.roundRunning)
-            break;
-        if (m_round.sortMode == 1) {
-            m_round.sortMode = 2;
-            if (!SortbyNum(m_round.hands[0], m_round.hands[0].count))
-                m_form.setSysmsg(0, QString::fromUtf8(kSortbyNumError.data(), static_cast<qsizetype>(kSortbyNumError.size())));
-        } else {
-            m_round.sortMode = 1;
-            if (!SortbyBig(m_round.hands[0], m_round.hands[0].count))
-                m_form.setSysmsg(0, QString::fromUtf8(kSortbyBigError.data(), static_cast<qsizetype>(kSortbyBigError.size())));
-        }
-        ShowCard();
-        break;
-    case 4:
-        if (m_session.roundRunning && m_round.reviewEnabled)
-            startReview();
-        break;
-    case 5:
-        lowerAll();
-        break;
-    default:
-        break;
-    }
-}
+void RoundView::hideScoreSheet() { score->hide(); }
 
-void RoundTable::hideScoreSheet() { score->hide(); }
-
-void RoundTable::clearScoreSheet() {
+void RoundView::clearScoreSheet() {
     score->hide();
     score->clearLists();
     for (size_t r = 0; r < 4; ++r) {
@@ -216,34 +124,24 @@ void RoundTable::clearScoreSheet() {
     }
 }
 
-void RoundTable::closeRoundWindows() {
+void RoundView::closeRoundWindows() {
     score->hide();
     sequenceChoice->hide();
     roarConfirm->hide();
     RuleNotice->hide();
 }
 
-// F1: everything out of sight at once, and the table plays by itself from now on.
-void RoundTable::F1Pressed() {
-    m_session.awayMode = true;
-    hideTable();
-}
-
-void RoundTable::hideTable() {
-    // Out of sight, the turn's countdown is over; the automatic answer takes the turn at once.
-    m_services.setCountdown(0);
+void RoundView::hideTable() {
     m_form.information->hide();
     m_form.exitConfirm->hide();
     m_form.hero->hide();
     closeRoundWindows();
-    m_session.goneAway = true;
     m_form.showMinimized();
-    m_services.minimiseLobby();
 }
 
-void RoundTable::openRulesPage() {
+void RoundView::openRulesPage() {
     // The operator's web host is not part of the table; the page is opened on the game server's host.
-    const QString host = QString::fromStdString(m_session.launch.serverHost);
+    const QString host = QString::fromStdString(m_model.session().launch.serverHost);
     QDesktopServices::openUrl(QUrl(QStringLiteral("http://%1/gameinfo/vxwsk/index.php").arg(host)));
 }
 

@@ -6,6 +6,7 @@
 #include "media/sound.h"
 #include "platform/eventwait.h"
 #include "platform/trace.h"
+#include "table/clockview.h"
 #include "table/mainform.h"
 #include "table/score.h"
 #include "table/sequencechoice.h"
@@ -84,23 +85,24 @@ RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::Frame
     hide();
 }
 
-RoundTable::RoundTable(SessionState& session, MainForm& form, RoundServices services, Sound* sound)
-    : m_session(session), m_form(form), m_services(std::move(services)), m_sound(sound) {
+RoundView::RoundView(const RoundModel& model, MainForm& form, ClockView& clock, Sound* sound)
+    : m_model(model), m_form(form), m_clock(clock), m_sound(sound) {
     programDir = QCoreApplication::applicationDirPath();
+    wait = [](int ms) { waitProcessingEvents(ms); };
     buildWidgets();
+    m_clock.setSheet(score);
     m_reviewTimer.setSingleShot(true);
     m_reviewTimer.setInterval(3000);
-    connect(&m_reviewTimer, &QTimer::timeout, this, &RoundTable::EndReview);
+    connect(&m_reviewTimer, &QTimer::timeout, this, [this] { intend(intent::EndReview{}); });
     m_bombEnd.setSingleShot(true);
     connect(&m_bombEnd, &QTimer::timeout, this, [this] {
         bombPlayer->setAction(0);
         bombPlayer->hide();
     });
-    m_round.hands[0].seatBit = m_session.own.seatBit;
-    ResetRound();
+    clearRound();
 }
 
-RoundTable::~RoundTable() = default;
+RoundView::~RoundView() = default;
 
 namespace {
 QLabel* pictureLabel(QWidget* parent) {
@@ -111,7 +113,7 @@ QLabel* pictureLabel(QWidget* parent) {
 }
 }  // namespace
 
-void RoundTable::buildWidgets() {
+void RoundView::buildWidgets() {
     QWidget* pic = m_form.Pic1;
     for (int r = 0; r < 4; ++r) {
         for (int i = 0; i < kCardImagesPerSeat; ++i) {
@@ -146,9 +148,9 @@ void RoundTable::buildWidgets() {
     img_jiao = new PictureButton(QStringLiteral("叫"), pic);
     img_hou = new PictureButton(QStringLiteral("吼"), pic);
     img_pass = new PictureButton(QStringLiteral("过"), pic);
-    connect(img_jiao, &PictureButton::clicked, this, &RoundTable::OnCallClick);
-    connect(img_hou, &PictureButton::clicked, this, &RoundTable::OnRoarClick);
-    connect(img_pass, &PictureButton::clicked, this, &RoundTable::OnPassClick);
+    connect(img_jiao, &PictureButton::clicked, this, [this] { intend(intent::PressCall{}); });
+    connect(img_hou, &PictureButton::clicked, this, [this] { intend(intent::PressRoar{}); });
+    connect(img_pass, &PictureButton::clicked, this, [this] { intend(intent::PressCallPass{}); });
     connect(img_jiao, &PictureButton::entered, this, [this] { img_jiao->showPicture(picture(208)); });
     connect(img_hou, &PictureButton::entered, this, [this] { img_hou->showPicture(picture(202)); });
     connect(img_pass, &PictureButton::entered, this, [this] { img_pass->showPicture(picture(185)); });
@@ -178,30 +180,30 @@ void RoundTable::buildWidgets() {
         b->setObjectName(QStringLiteral("Operation%1").arg(i));
         b->setScaledContents(true);
         b->showPicture(picture(i < 3 ? 178 + 3 * i : 187 + 2 * (i - 3)));
-        connect(b, &PictureButton::clicked, this, [this, i] { OperationClick(i); });
-        connect(b, &PictureButton::entered, this, [this, i] { OperationEnter(i); });
-        connect(b, &PictureButton::left, this, [this, i] { OperationLeave(i); });
+        connect(b, &PictureButton::clicked, this, [this, i] { intend(intent::PressControl{i}); });
+        connect(b, &PictureButton::entered, this, [this, i] { operationEnter(i); });
+        connect(b, &PictureButton::left, this, [this, i] { operationLeave(i); });
         b->hide();
         Operation[static_cast<size_t>(i)] = b;
     }
     RuleNotice = new RuleNoticeWindow(&m_form);
     sequenceChoice = new SequenceChoice(&m_form);
-    connect(sequenceChoice, &SequenceChoice::chosen, this, &RoundTable::sequenceChosen);
+    connect(sequenceChoice, &SequenceChoice::chosen, this, [this](int option) { intend(intent::ChooseSequence{option}); });
     roarConfirm = new RoarConfirm(&m_form);
-    connect(roarConfirm, &RoarConfirm::answered, this, &RoundTable::OnRoarConfirm);
+    connect(roarConfirm, &RoarConfirm::answered, this, [this](bool yes) { intend(intent::AnswerRoar{yes}); });
     score = new Score(&m_form);
     pic->installEventFilter(this);
     m_form.imgDilan->installEventFilter(this);
     m_form.installEventFilter(this);  // F1 reaches the window itself when no child has the focus
     connect(m_form.hero, &Hero::pastRoundRequested, this, [this](int n) {
-        ShowPastRound(n);
+        showPastRound(n);
         centreOver(score, &m_form);
         score->show();
         score->raise();
     });
 }
 
-QPixmap RoundTable::picture(int number) {
+QPixmap RoundView::picture(int number) {
     auto it = m_pictures.find(number);
     if (it != m_pictures.end())
         return *it;
@@ -211,16 +213,10 @@ QPixmap RoundTable::picture(int number) {
     return pm;
 }
 
-// `SetCardPicture`: the card set follows the table's scale (large faces only at full size), and a
-// code that is no card is not drawn: the frame that carried it cannot be trusted, so the table
-// leaves.
-bool RoundTable::setCardImage(QLabel* image, CardCode code) {
+// `SetCardPicture`: the card set follows the table's scale (large faces only at full size). The
+// model lets no code that is no card reach a picture.
+void RoundView::setCardImage(QLabel* image, CardCode code) {
     const int index = isWild(code) ? cardRank(code) : pictureIndex(code);
-    if (!isValidPictureIndex(index)) {
-        trace("corrupt-card", QString::number(static_cast<uint32_t>(code), 16));
-        m_services.leaveOnCorruptCard();
-        return false;
-    }
     if (m_cardPictureScale != m_form.scaleX()) {
         m_cardPictureScale = m_form.scaleX();
         m_cardPictures = CardPictureTable::forScale(m_cardPictureScale);
@@ -229,114 +225,129 @@ bool RoundTable::setCardImage(QLabel* image, CardCode code) {
     image->setPixmap(picture(resource));
     image->setProperty("card", static_cast<int>(code));
     image->setProperty("picture", resource);
-    return true;
 }
 
-bool RoundTable::effectsOn() const { return m_sound && m_sound->effectsOn() && !m_session.awayMode; }
-bool RoundTable::deviceOn() const { return m_sound && m_sound->deviceOn() && !m_session.awayMode; }
-
-void RoundTable::playEffect(SoundEffect effect) {
-    if (effectsOn())
-        m_sound->playTableEffect(effect);
-}
-
-void RoundTable::send(CommandFrame frame) { m_services.send(frame); }
-
-double RoundTable::sx() const { return m_form.scaleX(); }
-double RoundTable::sy() const { return m_form.scaleY(); }
-int RoundTable::restingTop() const { return qRound(568 * sy()); }
-int RoundTable::ownCardWidth() const { return qRound(90 * sx()); }
-int RoundTable::ownCardHeight() const { return qRound(120 * sy()); }
-int RoundTable::otherCardWidth() const { return qRound(80 * sx()); }
-int RoundTable::otherCardHeight() const { return qRound(108 * sy()); }
-
-int RoundTable::imageOfSlot(int slot) const { return m_round.hands[0].images[static_cast<size_t>(slot)]; }
-
-int RoundTable::slotOfImage(int image) const {
-    const Hand& h = m_round.hands[0];
-    for (int s = 0; s < h.count; ++s)
-        if (h.images[static_cast<size_t>(s)] == image)
-            return s;
-    return -1;
-}
-
-void RoundTable::placeCountdown(int r) {
-    const double w = 64;
-    static const double kTop[4] = {550, 210, 100, 210};
-    const double left[4] = {800, 0.2 * w, 600, 1024 - 1.2 * w};
-    m_form.Time_Img->setGeometry(m_form.units(left[r], kTop[r], w, w));
-    const bool small = sx() < 1;
-    const QRect clock = m_form.Time_Img->geometry();
-    m_form.Number->setGeometry(clock.left() + qRound((small ? 33 : 26) * sx()),
-                               clock.top() + qRound((small ? 31 : 26) * sy()), qRound(30 * sx()), qRound(20 * sy()));
-    m_form.Time_Img->show();
-    m_form.Time_Img->raise();
-    m_form.Number->show();
-    m_form.Number->raise();
-}
-
-// The score sheet is a window of its own over the table, so the ready countdown's clock goes where
-// the sheet leaves the felt free: under its right end, or over it when there is no room below.
-void RoundTable::placeReadyClock() {
-    placeCountdown(0);
-    if (!score->isVisible())
+// Sounds follow the table's switches and fall silent while the player is away: the effects
+// switch for all but the countdown's tick, which needs only the device.
+void RoundView::playCue(Cue cue) {
+    if (!m_sound || m_model.session().awayMode)
         return;
-    QWidget* table = m_form.Pic1;
-    const QRect sheet(table->mapFromGlobal(score->frameGeometry().topLeft()), score->frameGeometry().size());
-    QRect clock = m_form.Time_Img->geometry();
-    const int floor = m_form.imgDilan->geometry().top();
-    int top = sheet.bottom() + 6;
-    if (top + clock.height() > floor)
-        top = sheet.top() - clock.height() - 6;
-    clock.moveTo(std::clamp(sheet.right() - clock.width(), 0, table->width() - clock.width()), std::max(0, top));
-    const QPoint shift = clock.topLeft() - m_form.Time_Img->geometry().topLeft();
-    m_form.Time_Img->move(clock.topLeft());
-    m_form.Number->move(m_form.Number->pos() + shift);
+    if (cue == Cue::TurnTick) {
+        if (m_sound->deviceOn())
+            m_sound->playTurnTick();
+        return;
+    }
+    if (!m_sound->effectsOn())
+        return;
+    static const struct {
+        Cue cue;
+        SoundEffect effect;
+    } kEffects[] = {{Cue::Deal, SoundEffect::Deal},           {Cue::CardRaised, SoundEffect::CardRaised},
+                    {Cue::CardLowered, SoundEffect::CardLowered}, {Cue::PlayShown, SoundEffect::PlayShown},
+                    {Cue::OwnPlaySent, SoundEffect::OwnPlaySent}, {Cue::PlayControl, SoundEffect::PlayControl},
+                    {Cue::RoundEndSheet, SoundEffect::RoundEndSheet}, {Cue::OneCardLeft, SoundEffect::OneCardLeft},
+                    {Cue::Win, SoundEffect::Win},             {Cue::Lose, SoundEffect::Lose},
+                    {Cue::Roar, SoundEffect::Roar}};
+    for (const auto& e : kEffects)
+        if (e.cue == cue)
+            m_sound->playTableEffect(e.effect);
 }
 
-void RoundTable::showCountdownNumber(int seconds, bool red) {
-    m_form.Number->setStyleSheet(red ? QStringLiteral("color: rgb(255, 0, 0); font-weight: bold;")
-                                     : QStringLiteral("color: rgb(0, 255, 0); font-weight: bold;"));
-    m_form.Number->setText(QString::number(seconds));
+void RoundView::intend(const RoundIntent& i) {
+    if (onIntent)
+        onIntent(i);
 }
 
-void RoundTable::hideCountdown() {
-    m_form.Time_Img->hide();
-    m_form.Number->hide();
+double RoundView::sx() const { return m_form.scaleX(); }
+double RoundView::sy() const { return m_form.scaleY(); }
+int RoundView::restingTop() const { return qRound(568 * sy()); }
+int RoundView::ownCardWidth() const { return qRound(90 * sx()); }
+int RoundView::ownCardHeight() const { return qRound(120 * sy()); }
+int RoundView::otherCardWidth() const { return qRound(80 * sx()); }
+int RoundView::otherCardHeight() const { return qRound(108 * sy()); }
+
+// The round's anchors of the own seat and the opponents, in table units.
+namespace {
+constexpr int kAnchor[4][2] = {{500, 430}, {250, 310}, {500, 205}, {774, 310}};
+}  // namespace
+int RoundView::anchorX(int seat) const { return qRound(kAnchor[seat][0] * sx()); }
+int RoundView::anchorY(int seat) const { return qRound(kAnchor[seat][1] * sy()); }
+
+
+
+namespace {
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+}  // namespace
+
+void RoundView::draw(const std::vector<ViewChange>& changes) {
+    for (const ViewChange& c : changes)
+        draw(c);
 }
 
-void RoundTable::showSeatBubble(int r, int pictureNumber) {
-    hideSeatBubble();
-    QLabel* b = Speak[static_cast<size_t>(r)];
-    b->setPixmap(picture(pictureNumber));
-    b->setProperty("picture", pictureNumber);
-    b->setGeometry(m_form.units(kBubbleAt[r].x(), kBubbleAt[r].y(), 100, 42));
-    b->show();
-    b->raise();
-    m_speaking = r;
-    m_services.restartSeatBubbleCount();
+void RoundView::draw(const ViewChange& change) {
+    const RoundState& st = m_model.state();
+    std::visit(Overloaded{
+                   [&](const view::DealLaidOut& d) { layOutDeal(d); },
+                   [&](const view::HandChanged&) { drawHand(); },
+                   [&](const view::TableCardsChanged&) {
+                       drawTableCards();
+                       if (st.reviewShowing && !m_reviewTimer.isActive())
+                           m_reviewTimer.start();
+                       else if (!st.reviewShowing)
+                           m_reviewTimer.stop();
+                   },
+                   [&](const view::BackPilesChanged&) { drawBackPiles(); },
+                   [&](const view::LabelsChanged&) { drawLabels(); },
+                   [&](const view::MarkersChanged&) { drawMarkers(); },
+                   [&](const view::ControlsChanged&) { drawControls(); },
+                   [&](const view::ClockChanged&) { m_clock.draw(m_model.clock()); },
+                   [&](const view::BubbleChanged&) { drawBubbles(); },
+                   [&](const view::RoundCleared&) { clearRound(); },
+                   [&](const view::CalledCardShown& c) { showCalledCard(c.rank, c.suitBit); },
+                   [&](const view::BombAnimation&) { runBombAnimation(); },
+                   [&](const view::RoarAnimation&) { runCentredAnimation(picture::kRoar, 1, 3000); },
+                   [&](const view::RoarOutcomeAnimation& a) {
+                       runCentredAnimation(a.won ? picture::kWin : picture::kLose, 1, 4000);
+                   },
+                   [&](const view::RuleNotice& n) {
+                       if (n.picture == 0)
+                           RuleNotice->hide();
+                       else
+                           RuleNotice->showNotice(n.picture);
+                   },
+                   [&](const view::SequenceChoiceOpened& o) {
+                       sequenceChoice->open({QString::fromStdString(o.texts[0]), QString::fromStdString(o.texts[1])});
+                   },
+                   [&](const view::SequenceChoiceClosed&) { sequenceChoice->hide(); },
+                   [&](const view::RoarConfirmOpened&) {
+                       roarConfirm->adjustSize();
+                       centreOver(roarConfirm, &m_form);
+                       roarConfirm->show();
+                       roarConfirm->raise();
+                   },
+                   [&](const view::RoarConfirmClosed&) {
+                       if (roarConfirm->isVisible()) {
+                           roarConfirm->hide();
+                           m_form.activateWindow();
+                       }
+                   },
+                   [&](const view::StatusLine& l) { m_form.setSysmsg(l.line, QString::fromStdString(l.text)); },
+                   [&](const view::ScoreSheetShown& s) { showScoreSheet(s.sheet); },
+                   [&](const view::Pause& p) { wait(p.ms); },
+                   [&](const view::TableHidden&) { hideTable(); },
+                   [&](const view::Sound& s) { playCue(s.cue); },
+               },
+               change);
 }
 
-bool RoundTable::seatBubbleShown() const { return m_speaking >= 0; }
-
-void RoundTable::hideSeatBubble() {
-    if (m_speaking >= 0)
-        Speak[static_cast<size_t>(m_speaking)]->hide();
-    m_speaking = -1;
-}
-
-QPoint RoundTable::seatMarkerPos(int r) const {
-    // Two marker places per seat, this one for the partner and 70 units right of it for the banker
-    // or roar marker: beside each seat's panel, clear of its back pile, clock and the own hand.
-    static const QPoint kAt[4] = {{130, 500}, {125, 205}, {260, 24}, {720, 205}};
-    return kAt[r];
-}
-
-bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
+bool RoundView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type t = event->type();
     if (watched == &m_form) {
         if (t == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-            F1Pressed();
+            intend(intent::GoAway{});
             return true;
         }
         return false;
@@ -348,9 +359,9 @@ bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
             auto* e = static_cast<QMouseEvent*>(event);
             if (e->button() == Qt::RightButton) {
                 if (watched == m_form.Pic1)
-                    rightClickPlay();
+                    intend(intent::RightClickTable{});
                 else
-                    lowerPanelRightClick();
+                    intend(intent::RightClickLowerPanel{});
             }
             if (watched == m_form.Pic1) {
                 hideScoreSheet();
@@ -358,7 +369,7 @@ bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
                 m_form.HidePlayerInfo();
             }
         } else if (t == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-            F1Pressed();
+            intend(intent::GoAway{});
             return true;
         }
         return false;
@@ -374,10 +385,16 @@ bool RoundTable::eventFilter(QObject* watched, QEvent* event) {
         return false;
     if (t == QEvent::MouseButtonPress) {
         auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() == Qt::LeftButton)
-            cardLeftClick(image);
-        else if (e->button() == Qt::RightButton)
-            rightClickPlay();
+        if (e->button() == Qt::LeftButton) {
+            // A card just lowered is not lifted again by the hover until the pointer leaves it.
+            if (m_model.state().raised[static_cast<size_t>(image)])
+                m_lastLowered = image;
+            else if (m_hoveredImage == image)
+                m_hoveredImage = -1;
+            intend(intent::ClickCard{image});
+        } else if (e->button() == Qt::RightButton) {
+            intend(intent::RightClickTable{});
+        }
         return true;
     }
     if (t == QEvent::MouseMove) {

@@ -1,6 +1,7 @@
-// The round on the table: the deal, the calling turns, the own hand and its controls, every
-// seat's plays and the settlement. The server decides the game; this shows it and sends the
-// player's own choices.
+// `RoundView`: the round's widgets on the table: the own hand and its controls, every seat's plays,
+// back piles, bubbles and markers, the round's labels, its animations and the score sheet. It draws
+// what the round model holds and the view changes it is handed, and turns the player's clicks and
+// keys into intents; it decides nothing.
 #pragma once
 
 #include <QHash>
@@ -13,41 +14,19 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "net/command.h"
-#include "net/messages/settlement.h"
-#include "model/roundstate.h"
-#include "model/settlementlines.h"
+#include "model/roundmodel.h"
 
 namespace vexal {
 
+class ClockView;
 class MainForm;
 class PictureButton;
 class Score;
 class SequenceChoice;
 class Sound;
 class ucAniGIF;
-struct SessionState;
-enum class SoundEffect;
-
-// What the round needs from the main loop. Tests put in recorders; `installRound` wires the real
-// loop. Every entry must be set.
-struct RoundServices {
-    std::function<void(CommandFrame&)> send;  // `SendFrame`
-    std::function<int()> countdown;
-    std::function<void(int)> setCountdown;
-    std::function<void(bool)> armPlayCountdown;
-    std::function<bool()> playCountdownArmed;
-    std::function<void(int)> startReadyCountdown;
-    std::function<void()> restartSeatBubbleCount;
-    std::function<void()> minimiseLobby;
-    // The score sheet has been handled: departures held back since the round's end may go on.
-    std::function<void()> scoreSheetHandled;
-    // A card code that is no card arrived: minimise the table and close the connection.
-    std::function<void()> leaveOnCorruptCard;
-    std::function<void(int)> wait;        // a wait that processes window events
-    std::function<double()> random01;     // uniform in [0, 1)
-};
 
 // Where the seat bubbles (过, 吼, 炸) sit, in table units: clear of the banker and partner markers,
 // the back piles and the played cards. The own seat's is a pass mark right of its panel.
@@ -78,75 +57,32 @@ signals:
     void answered(bool yes);
 };
 
-class RoundTable : public QObject {
+class RoundView : public QObject {
     Q_OBJECT
 public:
-    RoundTable(SessionState& session, MainForm& form, RoundServices services, Sound* sound);
-    ~RoundTable() override;
+    RoundView(const RoundModel& model, MainForm& form, ClockView& clock, Sound* sound);
+    ~RoundView() override;
 
-    RoundState& state() { return m_round; }
-    const RoundState& state() const { return m_round; }
+    // Where the player's clicks and keys go; unset, they go nowhere.
+    std::function<void(const RoundIntent&)> onIntent;
 
-    // Deal (deal.cpp).
-    void ResetRound();
-    void onDeal(const CommandFrame& frame);
-    void DealHand(const CommandFrame& frame);
-    void ResetRoundLabels();
-    void showMultiplier();
-    void clearOwnHand();
-    void moveTick();  // `trmMovePai`: one step of the flying card
+    // Draws the changes in order; a pause waits with the window live.
+    void draw(const std::vector<ViewChange>& changes);
+    void draw(const ViewChange& change);
 
-    // Calling (calling.cpp).
-    void OnCallingTurn(const CommandFrame& frame);
-    void OnCallResult(const CommandFrame& frame);
-    void OnCallClick();
-    void OnRoarClick();
-    void OnRoarConfirm(bool yes);
-    void OnPassClick();
-    void CallCountdownTick();
-    bool seatBubbleShown() const;
-    void hideSeatBubble();
-
-    // The own hand and its controls (hand.cpp).
-    void ShowCard();
-    void cardLeftClick(int image);
-    void rightClickPlay();
-    void lowerPanelRightClick();
-    void cardHover(int image);
-    void backgroundMove();
-    void OperationClick(int i);
-    void OperationEnter(int i);
-    void OperationLeave(int i);
-    void lowerAll();
-    void raiseImage(int image);
-    bool isRaised(int image) const;
-    void F1Pressed();
-    // The hide button: the table goes out of sight without away mode.
-    void hideTable();
-    void openRulesPage();
-
-    // Plays (play.cpp).
-    void JudgeChuPai();
-    void PassTurn();
-    void OnPlay(const CommandFrame& frame);
-    void EndReview();
-    void startReview();
-    void PlayCountdownTick();
-    void hintPressed();
-    void sequenceChosen(int option);
-    void takeServerPlayedCards(const std::vector<CardCode>& played);
-
-    // Settlement (settlement.cpp).
-    void OnRoundEnd(const CommandFrame& frame);
-    void ShowSettlement();
-    void WriteRoundFile(int round);
-    void ShowPastRound(int round);
+    // The score sheet, by the table's buttons and the session record.
+    void toggleScoreSheet();
+    void showPastRound(int round);
     void hideScoreSheet();
     void clearScoreSheet();
-    void toggleScoreSheet();
     void closeRoundWindows();
+    void openRulesPage();
+    // The record of the round just settled, in "info.vx" beside the program.
+    void writeRoundFile(int round);
     // Where "info.vx" lives; the program's folder unless a test moves it.
     QString programDir;
+    // A wait that keeps the window live; tests make it return at once.
+    std::function<void(int)> wait;
 
     // Widgets, by the names the table uses.
     std::array<std::array<QLabel*, kCardImagesPerSeat>, 4> cardImage{};
@@ -176,33 +112,20 @@ public:
     RoarConfirm* roarConfirm = nullptr;
     Score* score = nullptr;
 
-    // VEXAL_AUTOPLAY=1 (demos and end-to-end runs): the player's turns are taken through the same
-    // clicks a person makes, a moment after each turn opens.
-    bool autoplay = false;
-    int autoplayDelayMs = 150;
-    void autoplayTurn();
-
-    // VEXAL_SCREENSHOT_ROUND=prefix (visual checks): "<prefix>-play.png" when the own turn opens
-    // after a dozen plays, "<prefix>-score.png" with the score sheet over the table.
-    QString screenshotPrefix;
-    void screenshotAfterPlay();
-    void screenshotScore();
-
-    // Test seam: the frames `DealHand` waits for each flying-card step.
+    // Test seams: the frames the deal's flying card took, and whether the hand's image is raised
+    // on screen (a click lifts a fifth of the card's height; the hover's 5 px is not a raise).
     int dealSteps() const { return m_dealSteps; }
+    bool isRaised(int image) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
+    void intend(const RoundIntent& intent);
     QPixmap picture(int number);
-    // False when the code is no card; the table is then on its way out and the caller stops.
-    bool setCardImage(QLabel* image, CardCode code);
-    void playEffect(SoundEffect effect);
-    bool effectsOn() const;
-    bool deviceOn() const;
-    void send(CommandFrame frame);
+    void setCardImage(QLabel* image, CardCode code);
+    void playCue(Cue cue);
 
     // Geometry in pixels of `Pic1`.
     double sx() const;
@@ -212,36 +135,39 @@ private:
     int ownCardHeight() const;
     int otherCardWidth() const;
     int otherCardHeight() const;
-    int imageOfSlot(int slot) const;
-    int slotOfImage(int image) const;
+    int anchorX(int seat) const;
+    int anchorY(int seat) const;
 
-    // Countdown display shared with the ready countdown.
-    void placeCountdown(int relativeSeat);
-    void placeReadyClock();
-    void showCountdownNumber(int seconds, bool red);
-    void hideCountdown();
-    void showPlayButtons(bool play, bool hint, bool pass);
-    void hidePlayButtons();
-    void showSeatBubble(int r, int pictureNumber);
-    void showBackPile(int r, int count);
-    void showFinishingBadge(int r);
-    void hideShown(int r);
-    void showPlay(int r, const ShownPlay& play);
-    void hidePlay(int r, const ShownPlay& play);
-    void clearTrick();
-    void showPassMark(int r);
-    void hidePassMark(int r);
-    void layOpponentRow(int r);
-    void runBombAnimation();
+    // One drawing per part of the model (deal.cpp, calling.cpp, hand.cpp, play.cpp, settlement.cpp).
+    void clearRound();
+    void layOutDeal(const view::DealLaidOut& deal);
     void flyLeg(int pictureNumber, int dx, int dy, const std::function<bool(const QRect&)>& arrived);
+    void drawLabels();
+    void showMultiplier();
+    void drawHand();
+    void drawControls();
+    void drawTableCards();
+    void drawBackPiles();
+    void drawMarkers();
+    void drawBubbles();
     void showCalledCard(uint8_t rank, uint8_t suitBit);
+    void runBombAnimation();
+    void runCentredAnimation(int pictureNumber, int loops, int ms);
+    void showScoreSheet(const SettlementSheet& sheet);
+    void hideTable();
     QPoint seatMarkerPos(int r) const;
 
-    SessionState& m_session;
+    // The pointer's hover lift and the hand buttons' hover pictures belong to the view alone.
+    void cardHover(int image);
+    void backgroundMove();
+    void operationEnter(int i);
+    void operationLeave(int i);
+    void putHoveredBack();
+
+    const RoundModel& m_model;
     MainForm& m_form;
-    RoundServices m_services;
+    ClockView& m_clock;
     Sound* m_sound;
-    RoundState m_round;
     QHash<int, QPixmap> m_pictures;
     CardPictureTable m_cardPictures;
     double m_cardPictureScale = 0;
@@ -249,17 +175,7 @@ private:
     QTimer m_bombEnd;
     int m_hoveredImage = -1;
     int m_lastLowered = -1;
-    int m_moveDx = 0;
-    int m_moveDy = 0;
     int m_dealSteps = 0;
-    int m_speaking = -1;
-    int m_playsShown = 0;
-    bool m_playShot = false;
-
-    // Settlement.
-    std::array<SettlementRecord, 4> m_records{};
-    int m_recordCount = 0;
-    uint8_t m_coinUnit = kCoinUnitCoins;
 };
 
 }  // namespace vexal

@@ -1,5 +1,5 @@
-// The round's end: collecting the four settlement records, the score sheet, the coins and
-// levels, the session record, the statistics file and the ready countdown.
+// The round's end on the table: the score sheet, the coins and levels on the panels, the session
+// record, and the statistics file of past rounds.
 #include "table/round.h"
 
 #include "media/anigif.h"
@@ -24,66 +24,10 @@ std::string num(int i) { return "( " + std::to_string(i) + " )"; }
 uint32_t storedColour(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
 }  // namespace
 
-void RoundTable::OnRoundEnd(const CommandFrame& frame) {
-    hideCountdown();
-    m_services.armPlayCountdown(false);
+void RoundView::showScoreSheet(const SettlementSheet& sheet) {
+    const SessionState& session = m_model.session();
+    const auto& records = m_model.records();
     score->clearLists();
-    const SettlementRecord rec = decodeSettlement(frame);
-    const int r = m_session.relativeOf(rec.seatBit);
-    trace("settlement-record", QStringLiteral("seat %1").arg(r));
-    m_records[static_cast<size_t>(r)] = rec;
-    m_coinUnit = rec.coinUnit;
-    if (++m_recordCount < 4)
-        return;
-    m_recordCount = 0;
-    ShowSettlement();
-}
-
-void RoundTable::ShowSettlement() {
-    SettlementInput in;
-    in.records = m_records;
-    for (size_t r = 0; r < 4; ++r) {
-        // A seat's own bit follows from the own seat: relative seat r sits r places after it.
-        const int ownSeat = bitIndex(m_session.own.seatBit);
-        in.seatBits[r] = static_cast<uint8_t>(1u << ((ownSeat + static_cast<int>(r)) & 3));
-        in.bombs[r] = m_round.bombs[r];
-        in.initialCoins[r] = m_round.initialCoins[r];
-    }
-    in.wealthOn = m_session.lastWealthMultiple != 0 && m_round.wealthText != "0" && !m_round.wealthText.empty();
-    in.wealthText = m_round.wealthText;
-    in.note = m_round.settlementNote;
-    in.noteAlone = m_round.noteAlone;
-    const SettlementSheet sheet = buildSettlementSheet(in);
-
-    for (QLabel* s : shanImage)
-        s->hide();
-    for (QLabel* b : finishBadge)
-        b->hide();
-    for (int r = 0; r < 4; ++r)
-        hidePassMark(r);
-    // The opponents' remaining cards are revealed, sorted by strength.
-    for (int r = 1; r < 4; ++r) {
-        const size_t rs = static_cast<size_t>(r);
-        Hand& h = m_round.hands[rs];
-        const auto& held = m_records[rs].heldCards;
-        h.count = static_cast<int16_t>(std::min<size_t>(held.size(), kHandSlots));
-        for (int i = 0; i < h.count; ++i)
-            h.codes[static_cast<size_t>(i)] = held[static_cast<size_t>(i)];
-        (void)SortbyBig(h, h.count);
-        hideShown(r);
-        const int w = otherCardWidth();
-        for (int i = 0; i < h.count; ++i) {
-            // The seat's unplayed images are exactly as many as its remaining cards.
-            const int image = std::min(m_round.nextFreeImage[rs] + i, kCardImagesPerSeat - 1);
-            QLabel* c = cardImage[rs][static_cast<size_t>(image)];
-            if (!setCardImage(c, h.codes[static_cast<size_t>(i)]))
-                return;
-            c->setGeometry(qRound(handFanLeft(h.anchorX, h.count, i, sx(), w)), h.anchorY, w, otherCardHeight());
-            c->show();
-            c->raise();
-        }
-    }
-
     for (int j = 0; j < 8; ++j)
         score->setLines(j, sheet.lists[static_cast<size_t>(j)]);
     for (int r = 0; r < 4; ++r) {
@@ -92,89 +36,45 @@ void RoundTable::ShowSettlement() {
         score->setListColour(r + 4, sheet.colours[rs]);
         score->ID[rs]->setStyleSheet(sheet.red[rs] ? QStringLiteral("color: rgb(255, 0, 0);")
                                                    : QStringLiteral("color: rgb(0, 0, 0);"));
-        PlayerRecord& p = m_session.players[rs];
-        p.coins = std::max<int64_t>(0, p.coins + sheet.coinChange[rs]);
-        if (sheet.win[rs])
-            ++p.wins;
-        else
-            ++p.losses;
+        // The session record: each round's result line and the running sum of coins won.
         m_form.hero->Grade[rs]->addItem(QString::fromStdString(sheet.gradeLines[rs]));
         if (sheet.coinChange[rs] != 0 || sheet.win[rs]) {
             const int64_t sum = m_form.hero->sunScore[rs]->text().toLongLong() + sheet.coinChange[rs];
             m_form.hero->sunScore[rs]->setText(QString::number(sum));
         }
-        const int level = m_records[rs].level;
+        const int level = records[rs].level;
         if (level >= 1 && level <= 40) {
             m_form.Level[rs]->setText(QString::fromStdString(levelTitle(level)));
             m_form.Level[rs]->raise();
         }
     }
-    ++m_session.roundCounter;
-    m_form.hero->Num->addItem(QStringLiteral("%1").arg(m_session.roundCounter, 12));
+    m_form.hero->Num->addItem(QStringLiteral("%1").arg(session.roundCounter, 12));
     for (int r = 0; r < 4; ++r)
         m_form.Cash[static_cast<size_t>(r)]->setText(
-            QString::number(m_session.players[static_cast<size_t>(r)].coins) +
-            (m_coinUnit == kCoinUnitCoins ? QStringLiteral("金币") : QStringLiteral("金条")));
-
-    if (!m_session.awayMode && sheet.roar) {
-        bombPlayer->LoadAnimatedGIF_Array(gifResourceBytes(sheet.roarerWon ? picture::kWin : picture::kLose));
-        bombPlayer->setLoops(1);
-        bombPlayer->resize(bombPlayer->ActualWidth(), bombPlayer->ActualHeight());
-        const QRect centre = m_form.units(512, 370, 0, 0);
-        bombPlayer->move(centre.left() - bombPlayer->width() / 2, centre.top() - bombPlayer->height() / 2);
-        bombPlayer->show();
-        bombPlayer->raise();
-        bombPlayer->setAction(1);
-        m_bombEnd.start(4000);
-        UcDiZhu->hide();
-        if (m_sound && m_sound->effectsOn())
-            m_sound->playTableEffect(sheet.roarerWon ? SoundEffect::Win : SoundEffect::Lose);
-    }
-    m_form.setSysmsg(0, QStringLiteral("请点击【继续】按钮继续游戏！"));
-    m_form.setSysmsg(1, QStringLiteral("游戏将在15秒内开始"));
-    m_session.startDisarmed = false;
+            QString::fromStdString(cashText(session.players[static_cast<size_t>(r)].coins, m_model.coinUnit())));
     m_form.showStartPicture(6);
-    m_session.roundRunning = false;
-    m_session.ready = false;
-    if (sheet.roar)
-        m_services.wait(2000);
 
     score->adjustSize();
     centreOver(score, &m_form);
     for (int r = 0; r < 4; ++r) {
         const size_t rs = static_cast<size_t>(r);
-        score->ID[rs]->setText(QString::fromStdString(m_session.players[rs].nickname));
-        score->Tou[rs]->setPixmap(tablePicture(kPortraitPicture + m_session.players[rs].portraitIndex));
+        score->ID[rs]->setText(QString::fromStdString(session.players[rs].nickname));
+        score->Tou[rs]->setPixmap(tablePicture(kPortraitPicture + session.players[rs].portraitIndex));
     }
     score->show();
     score->raise();
-    WriteRoundFile(m_session.roundCounter);
-    if (!screenshotPrefix.isEmpty())
-        screenshotScore();
+    writeRoundFile(session.roundCounter);
     if (traceEnabled())
         for (int j = 0; j < 8; ++j)
             trace("score", QStringLiteral("%1: %2").arg(j).arg(score->lines(j).join(QLatin1Char('|'))));
-
-    if (!m_session.launch.spectator) {
-        const int seconds = m_session.awayMode ? 2 : 15;
-        m_services.startReadyCountdown(seconds);
-        showCountdownNumber(seconds, false);
-        placeReadyClock();
-    }
-    if (effectsOn())
-        m_sound->playTableEffect(SoundEffect::RoundEndSheet);
-    // The round is over: the seats are counted afresh from the next seat information on, and a
-    // departure that waited for the sheet goes through now.
-    m_session.playersPresent = 0;
-    m_services.scoreSheetHandled();
 }
 
-void RoundTable::WriteRoundFile(int round) {
+void RoundView::writeRoundFile(int round) {
     std::vector<std::pair<std::string, std::string>> keys;
     for (int i = 0; i < 4; ++i) {
         const size_t is = static_cast<size_t>(i);
-        keys.emplace_back("name" + num(i), m_session.players[is].nickname);
-        keys.emplace_back("PicIndex" + num(i), std::to_string(m_session.players[is].portraitIndex));
+        keys.emplace_back("name" + num(i), m_model.session().players[is].nickname);
+        keys.emplace_back("PicIndex" + num(i), std::to_string(m_model.session().players[is].portraitIndex));
     }
     for (int j = 0; j < 8; ++j) {
         const QStringList lines = score->lines(j);
@@ -190,7 +90,7 @@ void RoundTable::WriteRoundFile(int round) {
         trace("round-file", QStringLiteral("round %1 not wholly written").arg(round));
 }
 
-void RoundTable::ShowPastRound(int round) {
+void RoundView::showPastRound(int round) {
     if (round == 0)
         return;
     classIniFile ini((programDir + QStringLiteral("/info.vx")).toStdString());
@@ -224,12 +124,12 @@ void RoundTable::ShowPastRound(int round) {
     }
 }
 
-void RoundTable::toggleScoreSheet() {
+void RoundView::toggleScoreSheet() {
     if (score->isVisible()) {
         score->hide();
         return;
     }
-    ShowPastRound(m_session.roundCounter);
+    showPastRound(m_model.session().roundCounter);
     centreOver(score, &m_form);
     score->show();
     score->raise();

@@ -42,6 +42,7 @@ public:
     // Arms the ready countdown (counter 0) from `seconds` and shows it in black.
     virtual void startReadyCountdown(int seconds) = 0;
     virtual void disarmReadyCountdown() = 0;
+    virtual void hideClock() = 0;
     virtual void setLoginSent(bool sent) = 0;
 
     // A wait that services window events, and one that does not.

@@ -26,7 +26,11 @@ Deal decodeDeal(const CommandFrame& f) {
         size_t at = kDealCardsByte + 4 * k;
         // The stop code (byte 3 from 0x80) or an all-zero group ends a short list: zero is no
         // card, and taking it would put cards of rank 0 into the hand.
-        if (f[at + 3] >= 0x80 || readLe32(f, at) == 0)
+        if (f[at + 3] >= 0x80) {
+            m.stoppedAtBrokenCode = true;
+            break;
+        }
+        if (readLe32(f, at) == 0)
             break;
         m.cards.push_back(static_cast<CardCode>(readLe32(f, at)));
     }

@@ -27,6 +27,9 @@ struct Deal {
     bool noteAlone = false;
     std::string note;
     uint32_t resumeNumber = 0;  // kept below 2^31
+    // Decoding only: the card list ended on a code whose byte 3 is 128 or more rather than after
+    // 27 cards or on zero padding.
+    bool stoppedAtBrokenCode = false;
 };
 CommandFrame encode(const Deal& m);
 // Reads cards until 27 or the first code whose byte 3 is 128 or more.

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "server/selfplay.h"
-#include "table/settlementlines.h"
+#include "model/settlementlines.h"
 
 namespace vexal::server {
 namespace {
