@@ -338,7 +338,7 @@ TEST_F(TableWindowTest, RandomFramesOfEveryCommandLeaveTheWindowStanding) {
 // A departure between rounds waits only until the score sheet has been handled: the seat frame,
 // the next deal and the calling turn behind it all go through, in order.
 TEST_F(TableWindowTest, DepartureAfterTheScoreSheetDoesNotHoldUpTheNextRound) {
-    RoundTable* round = installRound(*loop, form, state, nullptr);
+    RoundView* round = installRound(*loop, form, state, nullptr);
     round->programDir = dir.path();
     seatFour();
     const std::vector<CommandFrame> sheet = settlement();
@@ -355,19 +355,19 @@ TEST_F(TableWindowTest, DepartureAfterTheScoreSheetDoesNotHoldUpTheNextRound) {
     EXPECT_EQ(drain(), (std::vector<int>{9, 9, 9, 9, 21, 20, 1, 2}));
     EXPECT_FALSE(loop->transport().departureHold);
     EXPECT_EQ(form.Nid[3]->text(), QStringLiteral("[新手] 昵称bot"));
-    EXPECT_EQ(round->state().hands[0].count, 27);
-    ASSERT_TRUE(round->state().callingTurn);
+    EXPECT_EQ(loop->round().state().hands[0].count, 27);
+    ASSERT_TRUE(loop->round().state().callingTurn);
     ASSERT_TRUE(round->img_jiao->isVisibleTo(&form));
 
     // The turn is answered: a callable card raised and 叫 pressed queue the call.
-    const Hand& hand = round->state().hands[0];
+    const Hand& hand = loop->round().state().hands[0];
     int callable = -1;
     for (int slot = 0; slot < hand.count && callable < 0; ++slot)
         if (isCallableRank(cardRank(hand.codes[static_cast<size_t>(slot)])))
             callable = slot;
     ASSERT_GE(callable, 0);
-    round->cardLeftClick(hand.images[static_cast<size_t>(callable)]);
-    round->OnCallClick();
+    loop->act(intent::ClickCard{hand.images[static_cast<size_t>(callable)]});
+    loop->act(intent::PressCall{});
     CommandFrame sent{};
     bool called = false;
     while (loop->transport().sendRing.pop(sent))
@@ -378,7 +378,7 @@ TEST_F(TableWindowTest, DepartureAfterTheScoreSheetDoesNotHoldUpTheNextRound) {
 // Players present counts from zero again after a settlement: a server that describes the four
 // seats again announces the next round on the fourth frame, not on the first.
 TEST_F(TableWindowTest, SeatsDescribedAgainAfterARoundAreCountedAfresh) {
-    RoundTable* round = installRound(*loop, form, state, nullptr);
+    RoundView* round = installRound(*loop, form, state, nullptr);
     round->programDir = dir.path();
     seatFour();
     for (const CommandFrame& f : settlement())
@@ -459,7 +459,7 @@ TEST_F(TableWindowTest, PlayerInformationStaysOnTheTable) {
                 EXPECT_LE(at.y() + window.height(), form.Pic1->height());
         }
 
-    RoundTable* round = installRound(*loop, form, state, nullptr);
+    RoundView* round = installRound(*loop, form, state, nullptr);
     round->programDir = dir.path();
     form.HidePlayerInfo();
     form.ShowPlayerInfo(1);
@@ -471,7 +471,7 @@ TEST_F(TableWindowTest, PlayerInformationStaysOnTheTable) {
 // After a table reset the session record starts empty: the rounds it listed went with the round
 // file, and their names and sums with them.
 TEST_F(TableWindowTest, TableResetEmptiesTheSessionRecordAndTheSheet) {
-    RoundTable* round = installRound(*loop, form, state, nullptr);
+    RoundView* round = installRound(*loop, form, state, nullptr);
     round->programDir = dir.path();
     seatFour();
     for (const CommandFrame& f : settlement())

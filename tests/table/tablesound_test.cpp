@@ -14,6 +14,7 @@
 #include "platform/sounddevice.h"
 #include "table/mainform.h"
 #include "table/pictures.h"
+#include "table/clockview.h"
 #include "table/round.h"
 #include "table/tablesound.h"
 #include "app/wiring.h"
@@ -188,8 +189,9 @@ struct Round {
     MainForm form{session};
     Sound sound{install.bin};
     std::vector<CommandFrame> sent;
-    bool playArmed = false;
-    std::unique_ptr<RoundTable> round;
+    RoundModel model{session};
+    ClockView clock{form};
+    std::unique_ptr<RoundView> round;
 
     Round() {
         if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
@@ -199,27 +201,22 @@ struct Round {
         session.loggedIn = true;
         session.turnTimeLimit = 15;
         form.sizeForScreen(QSize(1280, 1024));
-        RoundServices s;
-        s.send = [this](CommandFrame& f) { sent.push_back(f); };
-        s.countdown = [] { return 15; };
-        s.setCountdown = [](int) {};
-        s.armPlayCountdown = [this](bool on) { playArmed = on; };
-        s.playCountdownArmed = [this] { return playArmed; };
-        s.startReadyCountdown = [](int) {};
-        s.restartSeatBubbleCount = [] {};
-        s.minimiseLobby = [] {};
-        s.scoreSheetHandled = [] {};
-        s.wait = [](int) {};
-        s.random01 = [] { return 0.0; };
-        round = std::make_unique<RoundTable>(session, form, std::move(s), &sound);
+        round = std::make_unique<RoundView>(model, form, clock, &sound);
+        round->wait = [](int) {};
+        round->onIntent = [this](const RoundIntent& i) { apply(model.act(i)); };
         form.show();
     }
-    RoundState& st() { return round->state(); }
+    void apply(const Effects& fx) {
+        sent.insert(sent.end(), fx.frames.begin(), fx.frames.end());
+        round->draw(fx.view);
+    }
+    void receive(const RoundMessage& m) { apply(model.receive(m)); }
+    void press(int control) { apply(model.act(intent::PressControl{control})); }
+    RoundState& st() { return model.state(); }
     void holds(std::string_view text) {
         st().hands[0] = testing::hand(text);
-        st().hands[0].anchorX = static_cast<int16_t>(500);
-        round->ShowCard();
         for (int r = 1; r < 4; ++r) st().hands[static_cast<size_t>(r)].count = 27;
+        round->draw(view::HandChanged{});
     }
     void raise(int slot) {
         QLabel* image = round->cardImage[0][st().hands[0].images[static_cast<size_t>(slot)]];
@@ -232,26 +229,26 @@ struct Round {
 TEST(TableSound, AnOwnPlaySoundsOnceAndAPassOnce) {
     Round t;
     t.holds("9d 8c 7s");
-    t.round->OnPlay(encode(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3}));
+    t.receive(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3});
     t.raise(0);
     const int before = t.starts();
 
     // The play is sent without a sound; the server's echo sounds it.
-    t.round->OperationClick(0);
+    t.press(0);
     ASSERT_EQ(t.sent.size(), 1u);
     EXPECT_EQ(t.starts(), before);
-    t.round->OnPlay(encode(PlayReport{1, 2, kTrickGoesOn, 0, kPlaySingle, cards("9d", 0), 0, false, 3}));
+    t.receive(PlayReport{1, 2, kTrickGoesOn, 0, kPlaySingle, cards("9d", 0), 0, false, 3});
     EXPECT_EQ(t.starts(), before + 1);
     EXPECT_EQ(t.effect(), t.sound.commonPath(soundEffectFile(SoundEffect::PlayShown)));
 
     // An opponent's play sounds once too, and the own pass sounds once: its echo carries no cards.
-    t.round->OnPlay(encode(PlayReport{2, 1, kTrickGoesOn, 0, kPlaySingle, cards("Kh", 70), 0, false, 3}));
+    t.receive(PlayReport{2, 1, kTrickGoesOn, 0, kPlaySingle, cards("Kh", 70), 0, false, 3});
     EXPECT_EQ(t.starts(), before + 2);
-    t.round->OperationClick(2);
+    t.press(2);
     ASSERT_EQ(t.sent.size(), 2u);
     EXPECT_EQ(t.starts(), before + 3);
     EXPECT_EQ(t.effect(), t.sound.commonPath(soundEffectFile(SoundEffect::OwnPlaySent)));
-    t.round->OnPlay(encode(PlayReport{1, 2, kTrickGoesOn, 0, 0, {}, 0, false, 3}));
+    t.receive(PlayReport{1, 2, kTrickGoesOn, 0, 0, {}, 0, false, 3});
     EXPECT_EQ(t.starts(), before + 3);
 }
 
@@ -265,7 +262,7 @@ TEST(TableSound, EveryRoarAndBombAnimationShowsAtItsPicturesSize) {
     const QPoint centre = t.form.units(512, 370, 0, 0).topLeft();
 
     // The first roar after start-up, before any bomb has sized the animation player.
-    t.round->OnCallResult(encode(CallChoice{2, kChoiceRoar, 0, 0}));
+    t.receive(CallChoice{2, kChoiceRoar, 0, 0});
     ucAniGIF* player = t.round->bombPlayer;
     EXPECT_TRUE(player->isVisible());
     EXPECT_EQ(player->size(), roar);
@@ -274,10 +271,10 @@ TEST(TableSound, EveryRoarAndBombAnimationShowsAtItsPicturesSize) {
 
     // A bomb after it, and a roar after the bomb, each at its own size.
     t.holds("3d");
-    t.round->OnPlay(encode(PlayReport{4, 8, kTrickGoesOn, 0, 15, cards("9d 9d 9c 9c 9h 9h 9s 9s", 80), 0, false, 3}));
+    t.receive(PlayReport{4, 8, kTrickGoesOn, 0, 15, cards("9d 9d 9c 9c 9h 9h 9s 9s", 80), 0, false, 3});
     EXPECT_EQ(player->size(), bomb);
     EXPECT_EQ(player->presentedImage().size(), bomb);
-    t.round->OnCallResult(encode(CallChoice{8, kChoiceRoar, 0, 0}));
+    t.receive(CallChoice{8, kChoiceRoar, 0, 0});
     EXPECT_EQ(player->size(), roar);
     EXPECT_EQ(player->presentedImage().size(), roar);
 }
@@ -285,11 +282,11 @@ TEST(TableSound, EveryRoarAndBombAnimationShowsAtItsPicturesSize) {
 TEST(TableSound, TheRoarAnimationOutlastsTheOpeningOfPlay) {
     Round t;
     t.holds("3d 4c");
-    t.round->OnCallResult(encode(CallChoice{2, kChoiceRoar, 0, 0}));
+    t.receive(CallChoice{2, kChoiceRoar, 0, 0});
     ucAniGIF* player = t.round->bombPlayer;
     ASSERT_TRUE(player->isVisible());
     // The server opens play at once with a card-less report that ends the calling "trick".
-    t.round->OnPlay(encode(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3}));
+    t.receive(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3});
     EXPECT_TRUE(player->isVisible());
     EXPECT_EQ(player->runState(), 1);
 }
@@ -300,7 +297,7 @@ TEST(TableSound, TheCountdownClockAnimatesOnItsOwnTimer) {
     ASSERT_GT(clock->FrameCount(), 1);
     EXPECT_EQ(clock->runState(), 1);
     // The own seat leads: the clock goes up beside it.
-    t.round->OnPlay(encode(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3}));
+    t.receive(PlayReport{8, 1, kTrickToNextSeat, 0, 0, {}, 0, false, 3});
     EXPECT_TRUE(clock->isVisible());
     EXPECT_EQ(clock->presentedImage().size(), clock->size());
 
