@@ -6,6 +6,7 @@
 #include "platform/singleinstance.h"
 #include "platform/windowbus.h"
 #include "table/mainform.h"
+#include "table/sessionview.h"
 #include "app/wiring.h"
 #include "table/round.h"
 #include "table/tablesound.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     form.onClose = [&] {
         loop.removeMessageHook();
         sound.StopEffect();
-        loop.table().closing();
+        vexal::closeTableWindows(form);
     };
 
     vexal::StartupEnvironment env{args.join(QLatin1Char(' ')), programDir, nullptr, &sound};

@@ -9,6 +9,9 @@
 #include "rules/classify.h"
 #include "table/pictures.h"
 #include "table/round.h"
+#include "table/sessionview.h"
+
+#include <QFile>
 
 #include <QCoreApplication>
 #include <QThread>
@@ -31,9 +34,11 @@ MainLoop::MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, co
       m_socks5(m_socket, m_transport),
       m_dispatcher(m_transport, *this),
       m_scheduler(*this, clock),
-      m_table(state, form, *this),
       m_round(state),
-      m_clock(form) {
+      m_session(state, m_round, [this] { return timeOfDay(); }),
+      m_clock(form),
+      m_sessionView(new SessionView(m_session, form)) {
+    m_sessionView->onIntent = [this](const SessionIntent& intent) { act(intent); };
     m_timerBong.setSingleShot(true);
     m_timerBong.setInterval(kTickMilliseconds);
     connect(&m_timerBong, &QTimer::timeout, this, &MainLoop::bongTick);
@@ -158,18 +163,14 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
         } else if (m_state.roundRunning) {
             postToLobby(kLobbyRoundRunning);
         } else {
-            if (socketConnected())
-                m_table.leave();
-            m_table.tableWindowReset();
+            apply(m_session.lobbyAskedToLeave(socketConnected()));
             postToLobby(kLobbyLeft);
         }
         return;
     case kLobbyLeft:
-        if (socketConnected()) {
-            disarmConnectionWatch();
-            m_table.leave();
-        }
-        m_table.tableWindowReset();
+        if (socketConnected())
+            carryOut(step::DisarmConnectionWatch{});
+        apply(m_session.lobbyAskedToLeave(socketConnected()));
         return;
     case kLobbyLogin:
         m_transport.gameData = true;
@@ -188,7 +189,7 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
         }
         m_state.startDisarmed = false;
         m_form.showStartPicture(4);
-        hideClock();
+        apply(m_round.hideClock());
         return;
     default:
         if (m_previousProc)
@@ -279,20 +280,7 @@ void MainLoop::showReadyCountdown(int seconds, CountdownColour colour, bool alar
     apply(fx);
 }
 
-void MainLoop::readyCountdownTimedOut(bool clockBased) {
-    hideClock();
-    if (!m_state.ready) {
-        m_form.showStartPicture(6);
-        m_state.startDisarmed = true;
-        resetRound();
-        m_table.seatCounterReset();
-        m_state.ready = true;
-    }
-    CommandFrame ready = encode(ReadyOrLeave{m_state.own.seatBit, true});
-    SendFrame(m_transport, ready);
-    if (clockBased && m_state.shuffleLaidOut && m_state.randomSeatChange)
-        m_form.startShuffle();
-}
+void MainLoop::readyCountdownTimedOut(bool clockBased) { apply(m_session.readyCountdownTimedOut(clockBased)); }
 
 void MainLoop::startReconnect() {
     m_state.loggedIn = false;
@@ -306,13 +294,7 @@ void MainLoop::lobbyMissing() {
     endProcess();
 }
 
-void MainLoop::connectionSilent() {
-    m_form.setSysmsg(0, QStringLiteral("已经与服务器断开连接，请重新入座！"));
-    m_form.showMinimized();
-    restoreLobby();
-    m_state.ready = false;
-    m_table.tableReset();
-}
+void MainLoop::connectionSilent() { apply(m_session.connectionSilent()); }
 
 void MainLoop::endProcess() {
     if (endProcessHook) {
@@ -331,14 +313,9 @@ void MainLoop::endProcess() {
 // Props and their chest are not on this table yet: their tasks have nothing to do.
 void MainLoop::propTask() {}
 void MainLoop::chestCountdownTick() {}
-void MainLoop::refreshOwnVideo() {
-    if (m_table.hooks.refreshOwnVideo)
-        m_table.hooks.refreshOwnVideo();
-}
+void MainLoop::refreshOwnVideo() {}
 
-// ---- TableServices
-
-int MainLoop::socketState() const { return m_socket.state(); }
+// ---- the session's services
 
 void MainLoop::writeDirect(const CommandFrame& frame) {
     if (m_socket.state() == kSocketConnected)
@@ -352,24 +329,15 @@ void MainLoop::closeSocketAndWait() {
         waitProcessingEvents(10);
 }
 
-void MainLoop::sendFrame(CommandFrame& frame) { SendFrame(m_transport, frame); }
-void MainLoop::resetRingPositions() { m_transport.resetPositions(); }
-void MainLoop::clearHolds() { m_transport.clearHolds(); }
-void MainLoop::disarmSessionTasks() { m_scheduler.disarmAll(); }
-
 void MainLoop::stopMainTimer() {
     m_timerBong.stop();
     if (m_inTick)
         m_bongStoppedInTick = true;
 }
 
-void MainLoop::startKeepAlive() { m_timerKeepAlive.start(kKeepAliveMilliseconds); }
-void MainLoop::stopKeepAlive() { m_timerKeepAlive.stop(); }
-bool MainLoop::keepAliveRunning() const { return m_timerKeepAlive.isActive(); }
-
-void MainLoop::disarmConnectionWatch() {
-    m_scheduler.disarm(Task::ConnectionWatch);
-    m_scheduler.setCounter(Task::ConnectionWatch, 0);
+void MainLoop::startKeepAlive() {
+    if (!m_timerKeepAlive.isActive())
+        m_timerKeepAlive.start(kKeepAliveMilliseconds);
 }
 
 void MainLoop::startReadyCountdown(int seconds) {
@@ -377,10 +345,6 @@ void MainLoop::startReadyCountdown(int seconds) {
     m_round.setCountdown(seconds);
     showReadyCountdown(seconds, CountdownColour::Black, false);
 }
-
-void MainLoop::disarmReadyCountdown() { m_scheduler.disarm(Task::ReadyCountdown); }
-void MainLoop::hideClock() { apply(m_round.hideClock()); }
-void MainLoop::setLoginSent(bool sent) { m_scheduler.setLoginSent(sent); }
 
 void MainLoop::waitProcessing(int ms) {
     if (waitHook)
@@ -401,10 +365,85 @@ std::array<int, 3> MainLoop::timeOfDay() const {
     return {t.hour(), t.minute(), t.second()};
 }
 
+namespace {
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+}  // namespace
+
+// One step of the session, in its turn: the connection, the timers, the lobby and the process
+// are the loop's; what is drawn is the views'.
+void MainLoop::carryOut(const SessionStep& s) {
+    std::visit(Overloaded{
+                   [&](const step::StartKeepAlive&) { startKeepAlive(); },
+                   [&](const step::StopKeepAlive&) { m_timerKeepAlive.stop(); },
+                   [&](const step::ClearHolds&) { m_transport.clearHolds(); },
+                   [&](const step::LoginSent& l) { m_scheduler.setLoginSent(l.sent); },
+                   [&](const step::DisarmSessionTasks&) { m_scheduler.disarmAll(); },
+                   [&](const step::StopMainTimer&) { stopMainTimer(); },
+                   [&](const step::DisarmReadyCountdown&) {
+                       m_scheduler.disarm(Task::ReadyCountdown);
+                       m_scheduler.setCounter(Task::ReadyCountdown, 0);
+                   },
+                   [&](const step::DisarmConnectionWatch&) {
+                       m_scheduler.disarm(Task::ConnectionWatch);
+                       m_scheduler.setCounter(Task::ConnectionWatch, 0);
+                   },
+                   [&](const step::StartReadyCountdown& c) { startReadyCountdown(c.seconds); },
+                   [&](const step::WriteDirect& w) { writeDirect(w.frame); },
+                   [&](const step::CloseSocket&) { closeSocketAndWait(); },
+                   [&](const step::ResetRings&) { m_transport.resetPositions(); },
+                   [&](const step::Wait& w) { waitProcessing(w.ms); },
+                   [&](const step::Pause& p) { pause(p.ms); },
+                   [&](const step::PostToLobby& p) { postToLobby(p.message); },
+                   [&](const step::RestoreLobby&) { restoreLobby(); },
+                   [&](const step::MinimiseLobby&) { minimiseLobby(); },
+                   [&](const step::EndProcess&) { endProcess(); },
+                   [&](const step::BackToLobby&) {
+                       if (lobbyWindowExists()) {
+                           m_form.showMinimized();
+                           restoreLobby();
+                       } else {
+                           endProcess();
+                       }
+                   },
+                   [&](const step::RemoveRoundFile&) {
+                       QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/info.vx"));
+                   },
+                   [&](const step::ScoreBoardShown&) {
+                       if (m_roundView)
+                           m_roundView->showScoreBoard();
+                   },
+                   [&](const step::ScoreSheetHidden&) {
+                       if (m_roundView)
+                           m_roundView->hideScoreSheet();
+                   },
+                   [&](const step::ScoreSheetCleared&) {
+                       if (m_roundView)
+                           m_roundView->clearScoreSheet();
+                   },
+                   [&](const step::RoundWindowsClosed&) {
+                       if (m_roundView)
+                           m_roundView->closeRoundWindows();
+                   },
+                   [&](const step::SoundSettingsClosed&) {
+                       if (closeSoundSettings)
+                           closeSoundSettings();
+                   },
+                   [&](const auto& viewStep) {
+                       if (m_sessionView)
+                           m_sessionView->draw(viewStep);
+                   },
+               },
+               s);
+}
+
 // ---- DispatchHandlers
 
 uint8_t MainLoop::ownSeatBit() const { return m_state.own.seatBit; }
-bool MainLoop::pluginLoaded() const { return m_table.pluginLoaded(); }
+// The prop plug-in is not on this table yet.
+bool MainLoop::pluginLoaded() const { return false; }
 
 void MainLoop::unhandled(const char* what) { trace("unhandled", QString::fromLatin1(what)); }
 
@@ -438,12 +477,17 @@ void MainLoop::onRoundMessage(const RoundMessage& message) {
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         trace(line.left(colon).toLatin1().constData(), line.mid(colon + 2));
     }
+    if (std::holds_alternative<Deal>(message))
+        apply(m_session.ownDealStarted());
     apply(m_round.receive(message));
     if (afterRoundMessage)
         afterRoundMessage(message);
 }
 
+void MainLoop::onSessionMessage(const SessionMessage& message) { apply(m_session.receive(message)); }
+
 void MainLoop::act(const RoundIntent& intent) { apply(m_round.act(intent)); }
+void MainLoop::act(const SessionIntent& intent) { apply(m_session.act(intent)); }
 
 void MainLoop::apply(const Effects& fx) {
     for (const CommandFrame& frame : fx.frames) {
@@ -463,6 +507,8 @@ void MainLoop::apply(const Effects& fx) {
         else
             m_scheduler.disarm(Task::PlayCountdown);
     }
+    for (const SessionStep& step : fx.steps)
+        carryOut(step);
     const SessionRequests& r = fx.session;
     if (r.readyCountdownSeconds > 0)
         m_scheduler.arm(Task::ReadyCountdown, 0);
@@ -473,7 +519,7 @@ void MainLoop::apply(const Effects& fx) {
     if (r.scoreSheetHandled)
         m_transport.departureHold = false;
     if (r.leave)
-        m_table.exitConfirmed();  // the exit path, as if confirmed
+        apply(m_session.exitConfirmed());  // the exit path, as if confirmed
 }
 
 // Chat, reconnect and the prop plug-in are not on this table yet: their frames are traced.
@@ -481,48 +527,17 @@ void MainLoop::onChat(const CommandFrame&) { unhandled("chat"); }
 void MainLoop::onReconnectAnswer(const CommandFrame&) { unhandled("reconnect answer"); }
 void MainLoop::pluginReceive(const CommandFrame&) { unhandled("plug-in frame"); }
 
-void MainLoop::onTableState(const CommandFrame& f) { m_table.onTableState(f); }
-void MainLoop::onLoginAnswer(const CommandFrame& f) { m_table.onLoginAnswer(f); }
-void MainLoop::onSeatInfo(const CommandFrame& f) { m_table.onSeatInfo(f); }
-void MainLoop::onPlayerLeft(const CommandFrame& f) { m_table.onPlayerLeft(f); }
-void MainLoop::onRemoval(const CommandFrame& f) { m_table.onRemoval(f); }
-void MainLoop::onReadyNotice(const CommandFrame& f) { m_table.onReadyNotice(f); }
-void MainLoop::onOwnCoinChange(const CommandFrame& f) { m_table.onOwnCoinChange(f); }
-void MainLoop::onOtherCoinChange(const CommandFrame& f) { m_table.onOtherCoinChange(f); }
-
 void MainLoop::setPluginScoreReady() {}
-void MainLoop::hideRoomRuleLabels() { m_form.showRoomRules(false); }
-void MainLoop::preparePluginRound() {}
-void MainLoop::notifyLobbyOfDeal() {
-    // Always the lobby's own title, whatever the custom title says.
+
+// The deal's first steps, before the held plug-in frames go: the room rules give way to the round,
+// the lobby hears of the deal under its own title (whatever the custom title says), the last
+// round leaves the table.
+void MainLoop::ownDealArriving() {
+    m_form.showRoomRules(false);
     const QString lobby = QString::fromUtf8(kLobbyTitle.data(), static_cast<qsizetype>(kLobbyTitle.size()));
     if (m_bus.findWindow(lobby))
         m_bus.postMessage(lobby, kLobbyDeal);
-}
-void MainLoop::resetRound() { apply(m_round.resetRound()); }
-void MainLoop::startRoundVideo() {}
-void MainLoop::noteDealStarted() {
-    m_state.dealHappened = true;
-    m_state.randomSeatChange = false;
-}
-void MainLoop::keepDealTimeNames() {
-    for (size_t r = 1; r < 4; ++r)
-        m_state.dealTimeNames[r] = m_state.shownNames[r];
-}
-void MainLoop::setFirstTableState() { m_state.firstTableState = true; }
-void MainLoop::clearOwnHand() { apply(m_round.clearOwnHand()); }
-void MainLoop::closeExitAndNoticeWindows() {
-    m_form.exitConfirm->hide();
-    m_form.notice->hide();
-}
-void MainLoop::disarmCountdowns() {
-    m_round.stopPlayCountdown();
-    m_scheduler.disarm(Task::PlayCountdown);
-    m_scheduler.disarm(Task::ReadyCountdown);
-    m_scheduler.setCounter(Task::ReadyCountdown, 0);
-    m_state.startDisarmed = true;
-    for (int r = 0; r < 4; ++r)
-        m_form.showReadyMark(r, false);
+    apply(m_round.resetRound());
 }
 
 }  // namespace vexal

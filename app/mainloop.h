@@ -1,5 +1,8 @@
-// The session's engine room: `TimerBong` and its scheduler, `TimerKeepAlive`, the game socket, the
-// dispatcher, and the window messages exchanged with the lobby.
+// `MainLoop`: the composition of the running table. It owns the transport (game socket, rings,
+// SOCKS5), the dispatcher, `TimerBong` with its scheduler, `TimerKeepAlive`, the lobby's window
+// messages, and the table's two models; it routes decoded messages and the player's intents to the
+// models and carries out their effects: frames to the SendRing, steps to the timers, the socket,
+// the lobby and the process, view changes to the views.
 #pragma once
 
 #include <QObject>
@@ -10,10 +13,6 @@
 #include <functional>
 #include <memory>
 
-namespace vexal {
-class RoundView;
-}
-
 #include "core/clock.h"
 #include "core/scheduler.h"
 #include "net/dispatcher.h"
@@ -22,9 +21,9 @@ class RoundView;
 #include "platform/socks5driver.h"
 #include "platform/windowbus.h"
 #include "model/roundmodel.h"
+#include "model/sessionmodel.h"
 #include "table/clockview.h"
 #include "table/mainform.h"
-#include "table/tablesession.h"
 
 namespace vexal {
 
@@ -36,14 +35,17 @@ constexpr uint32_t kLobbyLoginPending = 1126;
 constexpr uint32_t kLobbyLeft = 1024;
 constexpr uint32_t kLobbyDeal = 1127;
 
-class MainLoop : public QObject, public SchedulerHost, public TableServices, public DispatchHandlers {
+class RoundView;
+class SessionView;
+
+class MainLoop : public QObject, public SchedulerHost, public DispatchHandlers {
     Q_OBJECT
 public:
     MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, const Clock& clock,
              QObject* parent = nullptr);
     ~MainLoop() override;
 
-    TableSession& table() { return m_table; }
+    SessionModel& session() { return m_session; }
     Scheduler& scheduler() { return m_scheduler; }
     Transport& transport() { return m_transport; }
     Dispatcher& dispatcher() { return m_dispatcher; }
@@ -53,11 +55,15 @@ public:
     RoundModel& round() { return m_round; }
     ClockView& clock() { return m_clock; }
 
-    // The round's widgets, once the table has them; the round plays without them (nothing drawn).
+    // The views, once the table has them; the models decide without them (nothing drawn).
     void setRoundView(RoundView* view) { m_roundView = view; }
     RoundView* roundView() { return m_roundView; }
-    // The player's intents from the round's widgets, and what any decision of the model asks for.
+    SessionView& sessionView() { return *m_sessionView; }
+    // The sound settings window belongs to the sound side; the session closes it on leaving.
+    std::function<void()> closeSoundSettings;
+    // The player's intents from the views, and what any decision of the models asks for.
     void act(const RoundIntent& intent);
+    void act(const SessionIntent& intent);
     void apply(const Effects& effects);
     // Called after each round message has been applied: the demo switches watch the turns.
     std::function<void(const RoundMessage&)> afterRoundMessage;
@@ -115,58 +121,28 @@ public:
     void chestCountdownTick() override;
     void refreshOwnVideo() override;
 
-    // TableServices
-    void postToLobby(uint32_t message) override;
-    bool lobbyExists() const override { return lobbyWindowExists(); }
-    void restoreLobby() override;
-    void minimiseLobby() override;
-    int socketState() const override;
-    void writeDirect(const CommandFrame& frame) override;
-    void closeSocketAndWait() override;
-    void sendFrame(CommandFrame& frame) override;
-    void resetRingPositions() override;
-    void clearHolds() override;
-    void disarmSessionTasks() override;
-    void stopMainTimer() override;
-    void startKeepAlive() override;
-    void stopKeepAlive() override;
-    bool keepAliveRunning() const override;
-    void disarmConnectionWatch() override;
-    void startReadyCountdown(int seconds) override;
-    void disarmReadyCountdown() override;
-    void hideClock() override;
-    void setLoginSent(bool sent) override;
-    void waitProcessing(int ms) override;
-    void pause(int ms) override;
-    std::array<int, 3> timeOfDay() const override;
+    // The session's services, as the models' steps ask for them.
+    void postToLobby(uint32_t message);
+    void restoreLobby();
+    void minimiseLobby();
+    void writeDirect(const CommandFrame& frame);
+    void closeSocketAndWait();
+    void stopMainTimer();
+    void startKeepAlive();
+    void startReadyCountdown(int seconds);
+    void waitProcessing(int ms);
+    void pause(int ms);
 
     // DispatchHandlers
     uint8_t ownSeatBit() const override;
     bool pluginLoaded() const override;
     void onRoundMessage(const RoundMessage& message) override;
-    void onTableState(const CommandFrame& frame) override;
-    void onLoginAnswer(const CommandFrame& frame) override;
+    void onSessionMessage(const SessionMessage& message) override;
     void onChat(const CommandFrame& frame) override;
-    void onSeatInfo(const CommandFrame& frame) override;
-    void onPlayerLeft(const CommandFrame& frame) override;
-    void onRemoval(const CommandFrame& frame) override;
-    void onReadyNotice(const CommandFrame& frame) override;
     void onReconnectAnswer(const CommandFrame& frame) override;
-    void onOwnCoinChange(const CommandFrame& frame) override;
-    void onOtherCoinChange(const CommandFrame& frame) override;
     void pluginReceive(const CommandFrame& frame) override;
     void setPluginScoreReady() override;
-    void hideRoomRuleLabels() override;
-    void preparePluginRound() override;
-    void notifyLobbyOfDeal() override;
-    void resetRound() override;
-    void startRoundVideo() override;
-    void noteDealStarted() override;
-    void keepDealTimeNames() override;
-    void setFirstTableState() override;
-    void clearOwnHand() override;
-    void closeExitAndNoticeWindows() override;
-    void disarmCountdowns() override;
+    void ownDealArriving() override;
 
 private:
     void handleOneLobbyMessage(const WindowMessage& message);
@@ -178,6 +154,8 @@ private:
     void onWindowRestored();
     void lobbyCommand(int64_t command);
     void unhandled(const char* what);
+    void carryOut(const SessionStep& step);
+    std::array<int, 3> timeOfDay() const;
 
     SessionState& m_state;
     MainForm& m_form;
@@ -187,10 +165,11 @@ private:
     Socks5Driver m_socks5;
     Dispatcher m_dispatcher;
     Scheduler m_scheduler;
-    TableSession m_table;
     RoundModel m_round;
+    SessionModel m_session;
     ClockView m_clock;
     RoundView* m_roundView = nullptr;
+    SessionView* m_sessionView = nullptr;
     QTimer m_timerBong;
     QTimer m_timerKeepAlive;
     std::unique_ptr<BusWindow> m_busWindow;

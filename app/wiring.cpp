@@ -5,6 +5,7 @@
 #include "platform/eventwait.h"
 #include "table/mainform.h"
 #include "table/round.h"
+#include "table/sessionview.h"
 #include "table/score.h"
 #include "model/session.h"
 #include "table/tablesound.h"
@@ -20,16 +21,7 @@ RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, S
     round->onIntent = [&loop](const RoundIntent& intent) { loop.act(intent); };
     loop.setRoundView(round);
 
-    TableHooks& t = loop.table().hooks;
-    t.resetRound = [&loop] { loop.resetRound(); };
-    t.closeRoundWindows = [round] { round->closeRoundWindows(); };
-    t.hideScoreSheet = [round] { round->hideScoreSheet(); };
-    t.clearScoreSheet = [round] { round->clearScoreSheet(); };
-    t.showScoreBoard = [round, &form] {
-        centreOver(round->score, &form);
-        round->score->show();
-        round->score->raise();
-    };
+    loop.sessionView().hideScoreSheet = [round] { round->hideScoreSheet(); };
     QObject::connect(&form, &MainForm::buttonClicked, round, [round, &loop](int i) {
         if (i == kScoreSheet)
             round->toggleScoreSheet();
@@ -51,7 +43,7 @@ TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& sess
         if (i == kSettings)
             tableSound->toggleSettings();
     });
-    loop.table().hooks.closeSoundSettings = [tableSound] { tableSound->closeSettings(); };
+    loop.closeSoundSettings = [tableSound] { tableSound->closeSettings(); };
     return tableSound;
 }
 

@@ -10,8 +10,8 @@ class Sound;
 class TableSound;
 struct SessionState;
 
-// Builds the round on the table and plugs it into the main loop's hooks, the table session's
-// hooks and the table buttons it owns. VEXAL_AWAY=1 starts the table in away mode.
+// Builds the round's view over the main loop's round model: its intents go to the loop, the table
+// buttons it owns (score sheet, hide, rules) to it. VEXAL_AWAY=1 starts the table in away mode.
 RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, Sound* sound);
 
 // Builds the table's sound side and connects it to the table button and the exit paths.

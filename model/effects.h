@@ -72,6 +72,80 @@ using ViewChange = std::variant<view::DealLaidOut, view::HandChanged, view::Tabl
                                 view::RoarConfirmClosed, view::StatusLine, view::ScoreSheetShown, view::Pause,
                                 view::TableHidden, view::Sound>;
 
+// The session's steps, in the order they are taken: what the session asks of the connection, the
+// main timer's tasks, the lobby and the process, and what the session's views are to draw.
+namespace step {
+// The connection and the timers.
+struct StartKeepAlive {};
+struct StopKeepAlive {};
+struct ClearHolds {};
+struct LoginSent { bool sent = false; };
+struct DisarmSessionTasks {};       // every main-timer task disarmed, counters 0
+struct StopMainTimer {};
+struct DisarmReadyCountdown {};
+struct DisarmConnectionWatch {};
+struct StartReadyCountdown { int seconds = 0; };
+struct WriteDirect { CommandFrame frame; };  // past the SendRing, only while connected
+struct CloseSocket {};              // and wait until it is closed
+struct ResetRings {};
+struct Wait { int ms = 0; };        // the window stays live
+struct Pause { int ms = 0; };       // nothing runs
+// The lobby and the process.
+struct PostToLobby { uint32_t message = 0; };
+struct RestoreLobby {};
+struct MinimiseLobby {};
+struct EndProcess {};
+struct BackToLobby {};              // the table minimised and the lobby restored; without a lobby, the end
+struct RemoveRoundFile {};
+// The session's views.
+struct MessageBox { std::string text; };  // modal, with the title "警告"
+struct StatusLine { int line = 0; std::string text; };  // an empty text clears the line
+struct SeatPanel { int seat = 0; };       // drawn from the seat's record
+struct SeatPanelCleared { int seat = 0; };
+struct Coins { int seat = 0; };
+struct ReadyMarks {};                      // drawn from the session's ready marks
+struct Wealth { bool hidden = false; };   // the smallest multiple of a wealth room, or hidden
+struct RoomRules { bool shown = false; };
+struct StartPicture { int entry = 0; };
+struct PointsTakenCleared {};
+struct Advertisement { std::string address; };  // empty: hidden
+struct Shuffle { enum Kind { LaidOut, Started, Stopped } kind = Stopped; };
+// The notice window with this text (empty: the text it has), centred over the table; topmost if
+// asked, and if asked only while the table is in sight.
+struct Notice {
+    std::string text;
+    bool topmost = false;
+    bool onlyInSight = false;
+};
+struct NoticeHidden {};
+struct ExitConfirmHidden {};
+struct SessionRecordCleared {};            // the record's lines and the window
+struct SessionRecordSeatCleared { int seat = 0; };  // the departed player's name and portrait
+struct SessionRecordShown {};
+struct SessionRecordHidden {};
+struct ScoreBoardShown {};
+struct ScoreSheetHidden {};
+struct ScoreSheetCleared {};
+struct RoundWindowsClosed {};
+struct SoundSettingsClosed {};
+struct ChatLineCleared {};
+struct TableMinimised {};
+struct TableBroughtUp {};                  // restored if minimised, and activated
+}  // namespace step
+
+using SessionStep =
+    std::variant<step::StartKeepAlive, step::StopKeepAlive, step::ClearHolds, step::LoginSent, step::DisarmSessionTasks,
+                 step::StopMainTimer, step::DisarmReadyCountdown, step::DisarmConnectionWatch,
+                 step::StartReadyCountdown, step::WriteDirect, step::CloseSocket, step::ResetRings, step::Wait,
+                 step::Pause, step::PostToLobby, step::RestoreLobby, step::MinimiseLobby, step::EndProcess,
+                 step::BackToLobby, step::RemoveRoundFile, step::MessageBox, step::StatusLine, step::SeatPanel, step::SeatPanelCleared,
+                 step::Coins, step::ReadyMarks, step::Wealth, step::RoomRules, step::StartPicture,
+                 step::PointsTakenCleared, step::Advertisement, step::Shuffle, step::Notice, step::NoticeHidden,
+                 step::ExitConfirmHidden, step::SessionRecordCleared, step::SessionRecordSeatCleared, step::SessionRecordShown,
+                 step::SessionRecordHidden, step::ScoreBoardShown, step::ScoreSheetHidden, step::ScoreSheetCleared,
+                 step::RoundWindowsClosed, step::SoundSettingsClosed, step::ChatLineCleared, step::TableMinimised,
+                 step::TableBroughtUp>;
+
 // What the session's side does for the round: its timers, the lobby, the departure hold.
 struct SessionRequests {
     int readyCountdownSeconds = 0;  // above 0: start the ready countdown from this
@@ -85,11 +159,27 @@ struct Effects {
     std::vector<CommandFrame> frames;
     std::vector<ViewChange> view;  // sounds among them, in the order they come
     SessionRequests session;
+    std::vector<SessionStep> steps;  // after the round's view changes, in order
 
     void send(const CommandFrame& frame) { frames.push_back(frame); }
     void play(Cue cue) { view.emplace_back(view::Sound{cue}); }
     template <typename Change>
     void draw(Change change) { view.emplace_back(std::move(change)); }
+    template <typename Step>
+    void then(Step s) { steps.emplace_back(std::move(s)); }
+    // Another decision's effects, after these.
+    void append(Effects other) {
+        frames.insert(frames.end(), other.frames.begin(), other.frames.end());
+        view.insert(view.end(), other.view.begin(), other.view.end());
+        steps.insert(steps.end(), other.steps.begin(), other.steps.end());
+        SessionRequests& r = session;
+        const SessionRequests& o = other.session;
+        r.readyCountdownSeconds = o.readyCountdownSeconds > 0 ? o.readyCountdownSeconds : r.readyCountdownSeconds;
+        r.restartBubbleCount = r.restartBubbleCount || o.restartBubbleCount;
+        r.minimiseLobby = r.minimiseLobby || o.minimiseLobby;
+        r.scoreSheetHandled = r.scoreSheetHandled || o.scoreSheetHandled;
+        r.leave = r.leave || o.leave;
+    }
     template <typename Change>
     bool draws() const {
         for (const ViewChange& v : view)

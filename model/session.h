@@ -21,6 +21,7 @@ struct SessionState {
     std::array<uint8_t, 4> seatBits{};
     std::array<uint32_t, 4> wealthMultiples{};
     uint32_t lastWealthMultiple = 0;  // of the latest seat information
+    std::array<bool, 4> readyMarks{};  // "ready" shown beside the seat's panel
     int playersPresent = 0;
 
     bool loggedIn = false;

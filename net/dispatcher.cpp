@@ -16,18 +16,18 @@ void Dispatcher::Dispatch(const CommandFrame& frame) {
         if (!m_transport.departureHold) m_transport.armRoundEndHolds();
         m_handlers.onRoundMessage(decodeSettlement(frame));
         return;
-    case Command::TableState: m_handlers.onTableState(frame); return;
-    case Command::Login: m_handlers.onLoginAnswer(frame); return;
+    case Command::TableState: m_handlers.onSessionMessage(decodeTableState(frame)); return;
+    case Command::Login: m_handlers.onSessionMessage(decodeLoginAnswer(frame)); return;
     case Command::Chat:
         if (isPluginMessage(frame))
             toPlugin(frame);
         else
             m_handlers.onChat(frame);
         return;
-    case Command::SeatInfo: m_handlers.onSeatInfo(frame); return;
-    case Command::PlayerLeft: m_handlers.onPlayerLeft(frame); return;
-    case Command::Removal: m_handlers.onRemoval(frame); return;
-    case Command::ReadyNotice: m_handlers.onReadyNotice(frame); return;
+    case Command::SeatInfo: m_handlers.onSessionMessage(decodeSeatInfo(frame)); return;
+    case Command::PlayerLeft: m_handlers.onSessionMessage(decodePlayerLeft(frame)); return;
+    case Command::Removal: m_handlers.onSessionMessage(decodeRemoval(frame)); return;
+    case Command::ReadyNotice: m_handlers.onSessionMessage(decodeReadyNotice(frame)); return;
     case Command::ReconnectAnswer: m_handlers.onReconnectAnswer(frame); return;
     case Command::PluginScoreReady:
         if (m_handlers.pluginLoaded()) {
@@ -35,8 +35,8 @@ void Dispatcher::Dispatch(const CommandFrame& frame) {
             m_handlers.pluginReceive(frame);
         }
         return;
-    case Command::OwnCoinChange: m_handlers.onOwnCoinChange(frame); return;
-    case Command::OtherCoinChange: m_handlers.onOtherCoinChange(frame); return;
+    case Command::OwnCoinChange: m_handlers.onSessionMessage(OwnCoinChange{decodeCoinChange(frame)}); return;
+    case Command::OtherCoinChange: m_handlers.onSessionMessage(OtherCoinChange{decodeCoinChange(frame)}); return;
     default:
         // 44, 45 and every command the client does not handle belong to the plug-in.
         toPlugin(frame);
@@ -57,24 +57,13 @@ void Dispatcher::sendHeld(PluginHold& hold) {
 void Dispatcher::deal(const CommandFrame& frame) {
     if (frameSeatBits(frame) != m_handlers.ownSeatBit()) return;
     Deal deal = decodeDeal(frame);
-    m_handlers.hideRoomRuleLabels();
-    if (m_handlers.pluginLoaded()) m_handlers.preparePluginRound();
-    m_handlers.notifyLobbyOfDeal();
-    m_handlers.resetRound();
-    m_handlers.startRoundVideo();
+    m_handlers.ownDealArriving();
     sendHeld(m_transport.holdA);
     sendHeld(m_transport.holdB);
     m_transport.departureHold = false;
-    m_handlers.noteDealStarted();
     m_transport.holdA.armed = false;
     m_transport.holdB.armed = false;
-    m_handlers.keepDealTimeNames();
-    m_handlers.setFirstTableState();
     m_resumeNumber = deal.resumeNumber;
-    m_handlers.stopKeepAlive();
-    m_handlers.clearOwnHand();
-    m_handlers.closeExitAndNoticeWindows();
-    m_handlers.disarmCountdowns();
     m_handlers.onRoundMessage(std::move(deal));
 }
 

@@ -5,13 +5,14 @@
 
 #include "net/command.h"
 #include "net/messages/round.h"
+#include "net/messages/session.h"
 #include "net/rings.h"
 
 namespace vexal {
 
-// What the rest of the client plugs into the dispatcher: one handler per command it claims, the
-// prop plug-in's inbox, and the session steps of a deal that touch windows or other areas' state.
-// Handlers take the received frame and must copy what they keep.
+// What the rest of the client plugs into the dispatcher: the round's and the session's messages,
+// decoded once; the frames of the areas that decode their own (chat, reconnect, the prop plug-in);
+// and the step before an own deal's held plug-in frames go. Handlers must copy what they keep.
 class DispatchHandlers {
 public:
     virtual ~DispatchHandlers() = default;
@@ -22,36 +23,20 @@ public:
 
     // 1 (after the session steps), 2, 3, 6 and 9 (after the holds are armed), decoded.
     virtual void onRoundMessage(const RoundMessage& message) = 0;
-    virtual void onTableState(const CommandFrame& frame) = 0;       // 16
-    virtual void onLoginAnswer(const CommandFrame& frame) = 0;      // 18
+    // 16, 18, 20, 21, 22, 23, 91 and 92, decoded.
+    virtual void onSessionMessage(const SessionMessage& message) = 0;
     virtual void onChat(const CommandFrame& frame) = 0;             // 19 without a plug-in marker
-    virtual void onSeatInfo(const CommandFrame& frame) = 0;         // 20
-    virtual void onPlayerLeft(const CommandFrame& frame) = 0;       // 21
-    virtual void onRemoval(const CommandFrame& frame) = 0;          // 22
-    virtual void onReadyNotice(const CommandFrame& frame) = 0;      // 23
     virtual void onReconnectAnswer(const CommandFrame& frame) = 0;  // 29
-    virtual void onOwnCoinChange(const CommandFrame& frame) = 0;    // 91
-    virtual void onOtherCoinChange(const CommandFrame& frame) = 0;  // 92
 
     // The plug-in's `Rec_MSG`; only called while the plug-in is loaded.
     virtual void pluginReceive(const CommandFrame& frame) = 0;
     // Command 46: the plug-in's results are ready, set before the frame reaches `Rec_MSG`.
     virtual void setPluginScoreReady() = 0;
 
-    // The session steps of a deal addressed to the own seat, in the order they run.
-    virtual void hideRoomRuleLabels() = 0;
-    virtual void preparePluginRound() = 0;   // only while the plug-in is loaded
-    virtual void notifyLobbyOfDeal() = 0;    // message 1127 to the window titled "Kestrel山庄"
-    virtual void resetRound() = 0;           // `ResetRound`
-    virtual void startRoundVideo() = 0;      // video login, then the own video display refresh
-    // After the held plug-in frames have been sent and the departure hold is off:
-    virtual void noteDealStarted() = 0;      // deal-happened flag on, random seat change off
-    virtual void keepDealTimeNames() = 0;    // names of relative seats 1..3 for the departures
-    virtual void setFirstTableState() = 0;
-    virtual void stopKeepAlive() = 0;        // `TimerKeepAlive`
-    virtual void clearOwnHand() = 0;         // the 27 slots and their pictures
-    virtual void closeExitAndNoticeWindows() = 0;
-    virtual void disarmCountdowns() = 0;     // play and ready countdowns, start button, ready marks
+    // A deal addressed to the own seat arrived: what goes before its held plug-in frames are sent
+    // (room rules hidden, the plug-in's round, the lobby told, the round reset, the round's video).
+    // The rest of the deal's steps are the round message's.
+    virtual void ownDealArriving() = 0;
 };
 
 class Dispatcher {

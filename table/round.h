@@ -72,6 +72,7 @@ public:
 
     // The score sheet, by the table's buttons and the session record.
     void toggleScoreSheet();
+    void showScoreBoard();  // the sheet as it stands, centred over the table
     void showPastRound(int round);
     void hideScoreSheet();
     void clearScoreSheet();

@@ -2,6 +2,5 @@
 target_sources(vexal_core PRIVATE tablegeometry.cpp)
 if(TARGET vexal_client)
   target_sources(vexal_client PRIVATE mainform.cpp widgets.cpp frame.cpp panels.cpp windows.cpp webpanel.cpp
-                 pictures.cpp seating.cpp departures.cpp exit.cpp shuffle.cpp
-                 tablesession.h)
+                 pictures.cpp shuffle.cpp sessionview.cpp sessionview.h)
 endif()

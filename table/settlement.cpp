@@ -124,6 +124,12 @@ void RoundView::showPastRound(int round) {
     }
 }
 
+void RoundView::showScoreBoard() {
+    centreOver(score, &m_form);
+    score->show();
+    score->raise();
+}
+
 void RoundView::toggleScoreSheet() {
     if (score->isVisible()) {
         score->hide();

@@ -8,7 +8,6 @@ QString MainForm::shuffleText(int index) {
 }
 
 void MainForm::layOutShuffle() {
-    m_state.shuffleLaidOut = true;
     ImgShuffle->raise();
     LblShuffle->raise();
 }
@@ -18,9 +17,6 @@ void MainForm::startShuffle() {
     LblShuffle->show();
     ImgShuffle->raise();
     LblShuffle->raise();
-    m_state.shuffleStarted = true;
-    m_state.shuffleLaidOut = false;
-    m_state.shuffleTextIndex = 0;
     LblShuffle->setText(shuffleText(0));
     TimerShuffle->start(300);
     if (!m_state.seatChangePage.empty()) {
@@ -35,7 +31,6 @@ void MainForm::stopShuffle() {
     ImgShuffle->hide();
     LblShuffle->hide();
     WebBrowser2->hide();
-    m_state.shuffleStarted = false;
 }
 
 void MainForm::shuffleTick() {

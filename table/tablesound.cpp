@@ -5,7 +5,6 @@
 #include "media/vosset.h"
 #include "table/mainform.h"
 #include "table/pictures.h"
-#include "table/tablesession.h"
 
 #include <QEvent>
 

@@ -24,36 +24,24 @@ public:
         record(kNames[m.index()]);
         messages.push_back(m);
     }
-    void onTableState(const CommandFrame& f) override { record("tableState", f); }
-    void onLoginAnswer(const CommandFrame& f) override { record("loginAnswer", f); }
+    void onSessionMessage(const SessionMessage& m) override {
+        static const char* const kNames[] = {"tableState", "loginAnswer", "seatInfo",  "playerLeft",
+                                             "removal",    "readyNotice", "ownCoins", "otherCoins"};
+        record(kNames[m.index()]);
+        sessionMessages.push_back(m);
+    }
     void onChat(const CommandFrame& f) override { record("chat", f); }
-    void onSeatInfo(const CommandFrame& f) override { record("seatInfo", f); }
-    void onPlayerLeft(const CommandFrame& f) override { record("playerLeft", f); }
-    void onRemoval(const CommandFrame& f) override { record("removal", f); }
-    void onReadyNotice(const CommandFrame& f) override { record("readyNotice", f); }
     void onReconnectAnswer(const CommandFrame& f) override { record("reconnectAnswer", f); }
-    void onOwnCoinChange(const CommandFrame& f) override { record("ownCoins", f); }
-    void onOtherCoinChange(const CommandFrame& f) override { record("otherCoins", f); }
     void pluginReceive(const CommandFrame& f) override { record("Rec_MSG", f); }
     void setPluginScoreReady() override { record("scoreReady"); }
-    void hideRoomRuleLabels() override { record("hideRoomRuleLabels"); }
-    void preparePluginRound() override { record("preparePluginRound"); }
-    void notifyLobbyOfDeal() override { record("notifyLobbyOfDeal"); }
-    void resetRound() override { record("ResetRound"); }
-    void startRoundVideo() override { record("startRoundVideo"); }
-    void noteDealStarted() override { record("noteDealStarted"); }
-    void keepDealTimeNames() override { record("keepDealTimeNames"); }
-    void setFirstTableState() override { record("setFirstTableState"); }
-    void stopKeepAlive() override { record("stopKeepAlive"); }
-    void clearOwnHand() override { record("clearOwnHand"); }
-    void closeExitAndNoticeWindows() override { record("closeWindows"); }
-    void disarmCountdowns() override { record("disarmCountdowns"); }
+    void ownDealArriving() override { record("ownDealArriving"); }
 
     uint8_t seat = 1;
     bool plugin = false;
     std::vector<std::string> calls;
     std::vector<CommandFrame> frames;  // every frame a handler received, in order
     std::vector<RoundMessage> messages;  // every round message, decoded
+    std::vector<SessionMessage> sessionMessages;
     // Per call: frames waiting to be sent, and whether the departure hold was on.
     std::vector<std::pair<size_t, bool>> transportAtCall;
 
@@ -152,14 +140,11 @@ TEST_F(DispatchFixture, OwnDealRunsTheSessionStepsInOrder) {
     deal[268] = 0, deal[269] = 0, deal[270] = 1, deal[271] = 2;
     dispatcher.Dispatch(deal);
 
-    EXPECT_EQ(handlers.calls, (Calls{"hideRoomRuleLabels", "preparePluginRound", "notifyLobbyOfDeal", "ResetRound",
-                                     "startRoundVideo", "noteDealStarted", "keepDealTimeNames",
-                                     "setFirstTableState", "stopKeepAlive", "clearOwnHand", "closeWindows",
-                                     "disarmCountdowns", "deal"}));
-    // The held frame is queued after the round-start video and before the deal-started note, by
-    // which time the departure hold is off.
-    EXPECT_EQ(handlers.transportAtCall[4], (std::pair<size_t, bool>{0, true}));
-    EXPECT_EQ(handlers.transportAtCall[5], (std::pair<size_t, bool>{1, false}));
+    EXPECT_EQ(handlers.calls, (Calls{"ownDealArriving", "deal"}));
+    // The held frame is queued after the steps before the deal (the round-start video among them)
+    // and before the deal itself, by which time the departure hold is off.
+    EXPECT_EQ(handlers.transportAtCall[0], (std::pair<size_t, bool>{0, true}));
+    EXPECT_EQ(handlers.transportAtCall[1], (std::pair<size_t, bool>{1, false}));
     // The deal reaches the round decoded, once, with the resume number the reconnect will need.
     ASSERT_TRUE(std::holds_alternative<Deal>(handlers.messages.back()));
     EXPECT_EQ(std::get<Deal>(handlers.messages.back()).resumeNumber, 258u);
@@ -174,10 +159,13 @@ TEST_F(DispatchFixture, OwnDealRunsTheSessionStepsInOrder) {
     CommandFrame expected = frameOf(45);
     EXPECT_EQ(socket.writtenFrames().at(0), expected);
 
+    // The first deal disarmed the other hold: the next deal sends what it caught.
     handlers.calls.clear();
-    handlers.plugin = false;
     dispatcher.Dispatch(deal);
-    EXPECT_EQ(std::count(handlers.calls.begin(), handlers.calls.end(), "preparePluginRound"), 0);
+    EXPECT_EQ(handlers.calls, (Calls{"ownDealArriving", "deal"}));
+    EXPECT_EQ(transport.holdB.frame[kCommandByte], 0);
+    EXPECT_EQ(sendStep(transport, socket), SendStepResult::Written);
+    EXPECT_EQ(sendStep(transport, socket), SendStepResult::Idle);
 }
 
 TEST_F(DispatchFixture, DealForAnotherSeatChangesNothing) {
@@ -269,7 +257,7 @@ TEST(DispatchRobustness, RandomFramesThroughTheReceivePath) {
         ASSERT_LT(next, sent.size());
         ++next;
     }
-    EXPECT_GT(handlers.frames.size() + handlers.messages.size(), sent.size() / 2);
+    EXPECT_GT(handlers.frames.size() + handlers.messages.size() + handlers.sessionMessages.size(), sent.size() / 2);
 }
 
 }  // namespace
