@@ -187,9 +187,7 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
             startMainTimer();
             m_scheduler.arm(Task::Login, 0);
         }
-        m_state.startDisarmed = false;
-        m_form.showStartPicture(4);
-        apply(m_round.hideClock());
+        apply(m_session.lobbyAskedToConnect());
         return;
     default:
         if (m_previousProc)
@@ -219,15 +217,7 @@ void MainLoop::postToLobby(uint32_t message) {
 
 bool MainLoop::lobbyWindowExists() const { return m_bus.findWindow(m_lobbyTitle); }
 
-void MainLoop::onWindowRestored() {
-    m_form.raise();
-    m_form.activateWindow();
-    m_state.awayMode = false;
-    m_state.goneAway = false;
-    m_state.timeoutCount = 0;
-    m_state.turnTimeLimit = 15;
-    minimiseLobby();
-}
+void MainLoop::onWindowRestored() { apply(m_session.tableRestored()); }
 
 // ---- SchedulerHost
 
@@ -241,12 +231,7 @@ bool MainLoop::sendStep() {
     case SendStepResult::Idle:
         return false;
     case SendStepResult::WroteLeave:
-        if (lobbyWindowExists()) {
-            m_form.showMinimized();
-            restoreLobby();
-        } else {
-            endProcess();
-        }
+        carryOut(step::BackToLobby{});
         return true;
     default:
         return true;
@@ -283,9 +268,7 @@ void MainLoop::showReadyCountdown(int seconds, CountdownColour colour, bool alar
 void MainLoop::readyCountdownTimedOut(bool clockBased) { apply(m_session.readyCountdownTimedOut(clockBased)); }
 
 void MainLoop::startReconnect() {
-    m_state.loggedIn = false;
-    m_scheduler.disarm(Task::ConnectionWatch);
-    startKeepAlive();
+    apply(m_session.connectionLost());
     unhandled("reconnect");
 }
 

@@ -490,6 +490,33 @@ Effects SessionModel::lobbyAskedToLeave(bool connected) {
     return fx;
 }
 
+Effects SessionModel::lobbyAskedToConnect() {
+    Effects fx;
+    m_state.startDisarmed = false;
+    fx.then(step::StartPicture{4});
+    fx.append(m_round.hideClock());
+    return fx;
+}
+
+Effects SessionModel::tableRestored() {
+    Effects fx;
+    m_state.awayMode = false;
+    m_state.goneAway = false;
+    m_state.timeoutCount = 0;
+    m_state.turnTimeLimit = 15;
+    fx.then(step::TableBroughtUp{});
+    fx.then(step::MinimiseLobby{});
+    return fx;
+}
+
+Effects SessionModel::connectionLost() {
+    Effects fx;
+    m_state.loggedIn = false;
+    fx.then(step::DisarmConnectionWatch{});
+    fx.then(step::StartKeepAlive{});
+    return fx;
+}
+
 Effects SessionModel::ownDealStarted() {
     Effects fx;
     m_state.dealHappened = true;

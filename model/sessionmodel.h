@@ -48,6 +48,12 @@ public:
     Effects connectionSilent();
     // The lobby's messages 771 (when no round runs and no login is pending) and 1024.
     Effects lobbyAskedToLeave(bool connected);
+    // The lobby's message 22: a new connection is on its way; the start button is armed again.
+    Effects lobbyAskedToConnect();
+    // The player brought the table back from the taskbar: away mode ends.
+    Effects tableRestored();
+    // The connection went during a round with the lobby there: no longer logged in, kept alive.
+    Effects connectionLost();
     // An own deal starts the round: the session's part of it, before the round takes the cards.
     Effects ownDealStarted();
 

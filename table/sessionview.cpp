@@ -153,6 +153,7 @@ bool SessionView::draw(const SessionStep& s) {
             [&](const step::TableBroughtUp&) {
                 if (m_form.isMinimized())
                     m_form.showNormal();
+                m_form.raise();
                 m_form.activateWindow();
                 return true;
             },

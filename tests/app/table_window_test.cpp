@@ -11,6 +11,7 @@
 #include "table/round.h"
 #include "platform/singleinstance.h"
 #include "table/score.h"
+#include "table/sessionview.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -224,12 +225,12 @@ TEST_F(TableWindowTest, ExitConfirmationTextsByTheThreeCases) {
         state.roundRunning = c.round;
         state.launch.spectator = c.spectator;
         state.shuffleStarted = c.shuffle;
-        loop->table().toggleExitConfirmation();
+        loop->sessionView().toggleExitConfirmation();
         ASSERT_TRUE(form.exitConfirm->isVisible());
         EXPECT_EQ(form.exitConfirm->question->text(), QStringLiteral("您真的要退出吗？"));
         EXPECT_EQ(form.exitConfirm->warning->isVisibleTo(form.exitConfirm), !c.warning.isEmpty());
         EXPECT_EQ(form.exitConfirm->warning->text(), c.warning);
-        loop->table().toggleExitConfirmation();
+        loop->sessionView().toggleExitConfirmation();
         EXPECT_FALSE(form.exitConfirm->isVisible());
     }
 }
@@ -240,13 +241,13 @@ TEST_F(TableWindowTest, ConfirmingTheExitWritesTheLeaveFrameAndEmptiesTheTable) 
     state.own.serverHost = "127.0.0.1";
     state.own.serverPort = server.serverPort();
     loop->openConnection();
-    ASSERT_TRUE(pumpUntil([&] { return server.hasPendingConnections() || loop->socketState() == 7; }));
-    ASSERT_TRUE(pumpUntil([&] { return loop->socketState() == 7 && server.hasPendingConnections(); }));
+    ASSERT_TRUE(pumpUntil([&] { return server.hasPendingConnections() || loop->socket().state() == kSocketConnected; }));
+    ASSERT_TRUE(pumpUntil([&] { return loop->socket().state() == kSocketConnected && server.hasPendingConnections(); }));
     QTcpSocket* peer = server.nextPendingConnection();
     seatFour();
     state.roundRunning = true;
 
-    loop->table().toggleExitConfirmation();
+    loop->sessionView().toggleExitConfirmation();
     EXPECT_EQ(form.exitConfirm->warning->text(), QStringLiteral("游戏正在进行，逃跑会扣分！"));
     form.exitConfirm->confirm->click();
 
@@ -296,7 +297,7 @@ TEST_F(TableWindowTest, LobbyMessagesAreAnsweredOnTheBus) {
     for (const auto& c : cases) {
         answers.clear();
         state.roundRunning = c.roundRunning;
-        loop->setLoginSent(c.loginSent);
+        loop->scheduler().setLoginSent(c.loginSent);
         bus.postMessage(QStringLiteral("Vexal"), c.sent);
         ASSERT_TRUE(pumpUntil([&] { return !answers.empty(); })) << c.sent;
         EXPECT_EQ(answers.front(), c.answer) << c.sent << " round " << c.roundRunning;
@@ -479,7 +480,7 @@ TEST_F(TableWindowTest, TableResetEmptiesTheSessionRecordAndTheSheet) {
     ASSERT_EQ(form.hero->Num->count(), 1);
     EXPECT_EQ(form.hero->ID[0]->text(), QStringLiteral("昵称me"));
     EXPECT_FALSE(form.hero->sunScore[1]->text().isEmpty());
-    loop->table().tableReset();
+    loop->apply(loop->session().tableReset());
     EXPECT_EQ(form.hero->Num->count(), 0);
     for (size_t r = 0; r < 4; ++r) {
         EXPECT_EQ(form.hero->Grade[r]->count(), 0);
@@ -529,7 +530,7 @@ TEST_F(TableWindowTest, LobbyMessagesArrivingMidLeaveWaitTheirTurn) {
     state.own.serverHost = "127.0.0.1";
     state.own.serverPort = server.serverPort();
     loop->openConnection();
-    ASSERT_TRUE(pumpUntil([&] { return loop->socketState() == 7 && server.hasPendingConnections(); }));
+    ASSERT_TRUE(pumpUntil([&] { return loop->socket().state() == kSocketConnected && server.hasPendingConnections(); }));
     seatFour();
 
     bool injected = false;
