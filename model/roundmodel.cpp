@@ -45,6 +45,9 @@ Effects RoundModel::act(const RoundIntent& intent) {
                               judgePlay(fx);
                           },
                           [&](const intent::RightClickLowerPanel&) {
+                              // While a call is open the hand is choosing a card to call, not a play.
+                              if (m_round.callOffered || m_round.callingPhase)
+                                  return;
                               if (m_round.ownPlayTurn && m_round.handInputEnabled)
                                   judgePlay(fx);
                           },

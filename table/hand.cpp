@@ -64,6 +64,8 @@ void RoundView::cardHover(int image) {
         inHand = inHand || st.hands[0].images[static_cast<size_t>(s)] == image;
     if (!inHand)
         return;
+    if (image != m_lastLowered)
+        m_lastLowered = -1;
     // No lift in the own turn, while cards are raised, or over the card just lowered.
     const bool ownTurn = st.ownPlayTurn && st.handInputEnabled;
     if (ownTurn || st.raisedCount > 0 || image == m_lastLowered) {
@@ -85,6 +87,11 @@ void RoundView::cardHover(int image) {
 void RoundView::backgroundMove() {
     putHoveredBack();
     m_lastLowered = -1;
+    dropButtonHover();
+}
+
+// The pointer is on the table or a card, so no control keeps its hover picture.
+void RoundView::dropButtonHover() {
     for (int i = 0; i < 6; ++i)
         operationLeave(i);
     if (img_jiao->isVisible())

@@ -398,8 +398,10 @@ bool RoundView::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (t == QEvent::MouseMove) {
+        // Taken here: passed on, the move would reach the table below and put the card back.
+        dropButtonHover();
         cardHover(image);
-        return false;
+        return true;
     }
     return false;
 }

@@ -161,6 +161,7 @@ private:
     // The pointer's hover lift and the hand buttons' hover pictures belong to the view alone.
     void cardHover(int image);
     void backgroundMove();
+    void dropButtonHover();
     void operationEnter(int i);
     void operationLeave(int i);
     void putHoveredBack();

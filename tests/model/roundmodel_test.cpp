@@ -264,6 +264,7 @@ TEST(RoundModelCalling, WhileACallIsOfferedRightClicksDoNotPlayAndOneCardIsTheCa
     EXPECT_EQ(t.model.clock().seconds, 10);
     t.click({0});
     t.act(intent::RightClickTable{});
+    t.act(intent::RightClickLowerPanel{});
     EXPECT_TRUE(t.sent.empty());
     EXPECT_TRUE(t.st().raised[0]);
     // Only one card is raised as the call candidate.

@@ -139,8 +139,9 @@ TEST(RoundViewDeal, TheDealFliesInAndLaysOutASortedHandLeftToRightWithFullPiles)
         QLabel* image = t.handCard(s);
         EXPECT_TRUE(image->isVisible()) << s;
         EXPECT_EQ(image->property("card").toInt(), h.codes[static_cast<size_t>(s)]) << s;
-        if (s > 0)
+        if (s > 0) {
             EXPECT_GT(image->x(), t.handCard(s - 1)->x()) << s;
+        }
     }
     for (int r = 1; r < 4; ++r) {
         EXPECT_TRUE(t.round->shanImage[static_cast<size_t>(r - 1)]->isVisible()) << r;
@@ -202,8 +203,9 @@ TEST(RoundViewHand, SortedHandsAreDrawnLeftToRightAndRestoreLowersEveryCard) {
     auto drawnInOrder = [&] {
         for (int s = 0; s < t.st().hands[0].count; ++s) {
             EXPECT_EQ(t.handCard(s)->property("card").toInt(), t.st().hands[0].codes[static_cast<size_t>(s)]) << s;
-            if (s > 0)
+            if (s > 0) {
                 EXPECT_GT(t.handCard(s)->x(), t.handCard(s - 1)->x()) << s;
+            }
         }
     };
     t.press(3);
