@@ -13,7 +13,6 @@ namespace vexal {
 constexpr size_t kLoginFlagByte = 14;
 constexpr size_t kLoginAccountByte = 16;
 constexpr size_t kLoginPasswordByte = 32;
-constexpr size_t kResumeNumberByte = 268;  // four bytes, least significant first
 
 enum class LoginFrameFailure {
     WideCharacter,  // a character whose code page 936 code takes two bytes

@@ -4,8 +4,6 @@
 
 namespace vexal {
 
-constexpr size_t kResumeNumberByte = 268;
-
 void Dispatcher::Dispatch(const CommandFrame& frame) {
     m_transport.token.takeFrom(frame);
     switch (static_cast<Command>(frame[kCommandByte])) {

@@ -14,7 +14,7 @@ CommandFrame encode(const LoginRequest& m) {
     if (m.reconnect) {
         f[kTokenByte] = m.token0;
         f[kTokenByte + 1] = m.token1;
-        writeLe32(f, 268, m.resumeNumber);
+        writeLe32(f, kResumeNumberByte, m.resumeNumber);
     }
     return f;
 }
@@ -27,7 +27,7 @@ LoginRequest decodeLoginRequest(const CommandFrame& f) {
     if (m.reconnect) {
         m.token0 = f[kTokenByte];
         m.token1 = f[kTokenByte + 1];
-        m.resumeNumber = readLe32(f, 268);
+        m.resumeNumber = readLe32(f, kResumeNumberByte);
     }
     return m;
 }
