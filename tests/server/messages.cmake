@@ -1,1 +1,2 @@
-vexal_add_test(server_messages_tests SOURCES messages_test.cpp LIBS vexal_core)
+vexal_add_test(server_messages_tests SOURCES messages_test.cpp playframe_test.cpp ../rules/cards.cpp
+               LIBS vexal_core)
