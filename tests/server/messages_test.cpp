@@ -320,6 +320,24 @@ TEST(DealCodec, FreshAndResumedDeals) {
     EXPECT_EQ(f[19], 42);
 }
 
+// A deal written byte by byte rather than by encode: the hand comes out in frame order, and a
+// code whose byte 3 is 128 or more ends it with the cards before it kept.
+TEST(DealCodec, ReadsTheHandInFrameOrderUpToABrokenCode) {
+    CommandFrame frame = wire::makeFrame(Command::Deal, 4);
+    std::vector<CardCode> written;
+    for (size_t k = 0; k < kHandSlots; ++k) {
+        written.push_back(makeCard(3 + k % 13, 1 << (k % 4), 80 - static_cast<int>(k)));
+        cardToBytes(written.back(), std::span<uint8_t, 4>(frame.data() + 16 + 4 * k, 4));
+    }
+    EXPECT_EQ(decodeDeal(frame).cards, written);
+
+    frame[16 + 4 * 5 + 3] = 200;
+    const Deal cut = decodeDeal(frame);
+    ASSERT_EQ(cut.cards.size(), 5u);
+    EXPECT_EQ(cut.cards[4], makeCard(7, 1, 76));
+    EXPECT_EQ(cut.cards, std::vector<CardCode>(written.begin(), written.begin() + 5));
+}
+
 TEST(CallingCodec, TurnAndChoices) {
     for (uint8_t offer : {kOfferRoarOrPass, kOfferCallOrRoar, kOfferRoarOnly}) {
         CallingTurn t = decodeCallingTurn(encode(CallingTurn{8, offer}));
