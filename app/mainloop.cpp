@@ -1,6 +1,6 @@
 #include "app/mainloop.h"
 
-#include "core/loginframe.h"
+#include "net/messages/login.h"
 #include "net/frame.h"
 #include "net/messages/seating.h"
 #include "platform/eventwait.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/launchparams.h"
-#include "core/loginframe.h"
+#include "net/messages/login.h"
 #include "media/inifile.h"
 #include "net/cp936.h"
 

@@ -1,4 +1,4 @@
-// Round trips and fixed byte layouts of the seating, login and departure codecs.
+// Round trips and fixed byte layouts of the command codecs.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,7 +10,6 @@
 #include "net/messages/chat.h"
 #include "net/messages/deal.h"
 #include "net/messages/departure.h"
-#include "net/messages/login.h"
 #include "net/messages/play.h"
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
@@ -247,39 +246,6 @@ TEST(DepartureCodec, RemovalReadyAndCoins) {
     EXPECT_EQ(c.amount, 1000);
     EXPECT_EQ(c.account, "李四x");
 }
-
-TEST(LoginCodec, LoginAndReconnectFrames) {
-    CommandFrame login = encode(LoginRequest{false, "acct", "pw", 0, 0, 0});
-    EXPECT_EQ(login[3], 18);
-    EXPECT_EQ(login[14], 1);
-    EXPECT_EQ(login[16], 'a');
-    EXPECT_EQ(login[32], 'p');
-    EXPECT_EQ(login[6], 0);
-
-    // Resume number 258 with token 0x12 0x34: least significant byte first at 268.
-    CommandFrame re = encode(LoginRequest{true, "acct", "pw", 0x12, 0x34, 258});
-    EXPECT_EQ(re[3], 28);
-    EXPECT_EQ(re[260], 0x12);
-    EXPECT_EQ(re[261], 0x34);
-    EXPECT_EQ(re[268], 0x02);
-    EXPECT_EQ(re[269], 0x01);
-    EXPECT_EQ(re[270], 0);
-    LoginRequest d = decodeLoginRequest(re);
-    EXPECT_TRUE(d.reconnect);
-    EXPECT_EQ(d.account, "acct");
-    EXPECT_EQ(d.password, "pw");
-    EXPECT_EQ(d.resumeNumber, 258u);
-    EXPECT_EQ(d.token0, 0x12);
-
-    // A 16-character account runs straight into the password; the account field stops at 31.
-    LoginRequest full = decodeLoginRequest(encode(LoginRequest{false, "abcdefghijklmnop", "secret"}));
-    EXPECT_EQ(full.account, "abcdefghijklmnop");
-    EXPECT_EQ(full.password, "secret");
-
-    for (bool accepted : {true, false})
-        EXPECT_EQ(decodeReconnectAnswer(encode(ReconnectAnswer{1, accepted})).accepted, accepted);
-}
-
 
 std::vector<CardCode> someCards(int n) {
     std::vector<CardCode> cards;
