@@ -1,6 +1,6 @@
 #include "app/mainloop.h"
 
-#include "core/loginframe.h"
+#include "net/messages/login.h"
 #include "net/frame.h"
 #include "net/messages/seating.h"
 #include "platform/eventwait.h"
@@ -102,11 +102,12 @@ void MainLoop::onDataArrival() {
 void MainLoop::openConnection() {
     m_transport.gameData = true;
     const OwnPlayer& own = m_state.own;
-    if (own.proxyType == kProxyDirect) {
+    const ConnectionMode mode = m_state.launch.connectionMode();
+    if (mode == ConnectionMode::Direct) {
         m_socket.connectTo(q(own.serverHost), own.serverPort);
         startMainTimer();
         m_scheduler.arm(Task::Login, 0);
-    } else if (own.proxyType == kProxySocks5) {
+    } else if (mode == ConnectionMode::Socks5) {
         m_scheduler.disarm(Task::Login);
         Socks5Settings settings{own.proxyUser, own.proxyPassword, own.serverHost, own.serverPort};
         m_socks5.ConnectToSock5Server(q(own.proxyHost), own.proxyPort, settings);
@@ -174,7 +175,7 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
         return;
     case kLobbyLogin:
         m_transport.gameData = true;
-        if (m_state.own.proxyType == kProxySocks5) {
+        if (m_state.launch.connectionMode() == ConnectionMode::Socks5) {
             m_scheduler.disarm(Task::Login);
             Socks5Settings settings{m_state.own.proxyUser, m_state.own.proxyPassword, m_state.own.serverHost,
                                     m_state.own.serverPort};

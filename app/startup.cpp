@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "core/launchparams.h"
-#include "core/loginframe.h"
+#include "net/messages/login.h"
 #include "app/mainloop.h"
 #include "core/videosetting.h"
 #include "media/sound.h"

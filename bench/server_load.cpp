@@ -143,10 +143,8 @@ int main(int argc, char** argv) {
         p.fd = connectTo(port);
         if (p.fd < 0)
             return false;
-        vexal::LoginRequest login;
-        login.account = "load" + std::to_string(players.size() - 1);
-        login.password = "pw";
-        return sendFrame(p, vexal::encode(login));
+        const std::string account = "load" + std::to_string(players.size() - 1);
+        return sendFrame(p, vexal::buildLoginFrame(account, "pw").frame.value());
     };
 
     // SECONDS count from the moment every table has been dealt.

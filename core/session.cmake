@@ -1,2 +1,2 @@
-target_sources(vexal_core PRIVATE numbers.cpp launchparams.cpp loginframe.cpp clock.cpp
-               scheduler.cpp videosetting.cpp)
+target_sources(vexal_core PRIVATE numbers.cpp launchparams.cpp clock.cpp
+               scheduler.cpp videosetting.cpp inifile.cpp)

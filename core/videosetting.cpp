@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/numbers.h"
-#include "media/inifile.h"
+#include "core/inifile.h"
 
 namespace vexal {
 

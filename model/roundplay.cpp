@@ -2,6 +2,7 @@
 // every seat's play as the server reports it, the last-trick review and the play countdown.
 #include "model/roundmodel.h"
 
+#include "net/messages/play.h"
 #include "rules/arrange.h"
 #include "rules/sort.h"
 

@@ -14,6 +14,9 @@ using CommandFrame = std::array<uint8_t, kFrameSize>;
 constexpr size_t kCommandByte = 3;
 constexpr size_t kSeatByte = 6;
 constexpr size_t kTokenByte = 260;  // two bytes, 260..261
+// The resume number of the last deal, four bytes 268..271. The deal (1) carries it most
+// significant byte first, the reconnect login (28) least significant first.
+constexpr size_t kResumeNumberByte = 268;
 
 // Every command either side sends. Numbers the client only forwards to the prop plug-in
 // (44, 45, 46 and anything unknown) are not game commands of ours.

@@ -1,14 +1,12 @@
-// Deciding the own play, arranging it with the ranks its wild cards stand for, the command 7 play
-// and pass frames, and the server's check of a received command 7.
+// Deciding the own play, arranging it with the ranks its wild cards stand for, and the server's
+// check of a received play. The play's frame (command 7) is net/messages/play.h.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
-#include "net/command.h"
 #include "rules/card.h"
 #include "rules/classify.h"
 
@@ -58,34 +56,18 @@ struct JudgeDecision {
 JudgeDecision judgePlay(std::span<const CardCode> selection, const LastPlay& last, int choiceMode,
                         bool passVisible);
 
-constexpr uint8_t kPlayMarker = 2;  // byte 15 of a play
-constexpr uint8_t kPassMarker = 1;  // byte 15 of a pass
-constexpr size_t kPlayCardIdsByte = 20;
-constexpr size_t kPlayWildRanksByte = 45;  // wild card j at 45 + 4j, j = 0..3
+// The two decks hold four wild cards; a play names at most that many.
 constexpr int kMaxWildCards = 4;
 
-// Command 7 for an arranged play: byte 6 own seat bit, 15 = 2, 17 count, 18 type, 19 wild cards,
-// 20+k card ids in arranged order, 45+4j the rank of the j-th wild card. Empty for a play that
-// cannot travel (no card, more than 24 cards, more than four wild cards).
-std::optional<CommandFrame> buildPlayFrame(uint8_t ownSeatBit, PlayType type,
-                                           std::span<const ArrangedCard> arranged);
-
-// Command 7 pass: byte 6 own seat bit, byte 15 = 1.
-CommandFrame buildPassFrame(uint8_t ownSeatBit);
-
-// A command 7 as the server reads it.
+// A received play or pass as the server checks it, read from its frame by decodePlayFrame.
 struct PlayFrame {
-    uint8_t seatBit = 0;  // byte 6, low 4 bits
+    uint8_t seatBit = 0;
     bool pass = false;
-    PlayType type = kPlayNone;
-    int wildCount = 0;
+    PlayType type = kPlayNone;                   // as the sender declares it
+    int wildCount = 0;                           // as the sender declares it
     std::vector<uint8_t> cardIds;                // arranged order
     std::array<int, kMaxWildCards> wildRanks{};  // first wildCount are meaningful
 };
-
-// Decodes a command 7; empty when the frame is not one (wrong command, byte 15 neither 1 nor 2,
-// a play of 0 or more than 24 cards or with more than four wild cards).
-std::optional<PlayFrame> decodePlayFrame(const CommandFrame& frame);
 
 enum class PlayVerdict {
     Accepted,

@@ -115,20 +115,4 @@ void cardToBytes(CardCode code, std::span<uint8_t, 4> bytes) {
     }
 }
 
-int readDealtHand(const CommandFrame& frame, Hand& hand) {
-    constexpr size_t kFirstCardByte = 16;
-    int read = 0;
-    for (int k = 0; k < kHandSlots; ++k) {
-        const size_t at = kFirstCardByte + 4 * static_cast<size_t>(k);
-        if (frame[at + 3] >= 128 || hand.count < 0 || hand.count >= kHandSlots) {
-            break;
-        }
-        hand.codes[hand.count] = cardFromBytes(std::span<const uint8_t, 4>(frame.data() + at, 4));
-        hand.images[hand.count] = static_cast<uint16_t>(k);
-        ++hand.count;
-        ++read;
-    }
-    return read;
-}
-
 }  // namespace vexal

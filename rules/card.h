@@ -1,12 +1,10 @@
-// Cards, the four per-seat hands, the card picture table and the dealt hand of command 1.
+// Cards, the four per-seat hands and the card picture table.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
-
-#include "net/command.h"
 
 namespace vexal {
 
@@ -114,11 +112,6 @@ public:
 private:
     std::array<std::string, 64> m_entries;
 };
-
-// Reads the own 27 cards of a deal frame (card k little-endian in bytes 16+4k..19+4k) into the
-// hand's next slots, slot image index k. A card whose byte 3 is 128 or more cannot be a signed
-// code: reading stops there, the cards before it stay. Returns the number of cards read.
-int readDealtHand(const CommandFrame& frame, Hand& hand);
 
 // The two decks in play, in a fixed order with ids 0..107: per deck the 13 ranks of diamonds,
 // clubs, hearts and spades, then the small and the big joker (suit byte 0).

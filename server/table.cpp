@@ -472,7 +472,7 @@ void Table::handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint no
 
 void Table::handleChat(int seat, const CommandFrame& frame) {
     ChatLine line = decodeChatLine(frame);
-    if (frame[236] != 0 || frame[237] != 0 || frame[238] != 0 || frame[239] != 0) {
+    if (chatMarker(frame) != 0) {
         // Prop plug-in messages: this server offers no plug-in service.
         m_log.debug(seatTag(m_index, seat) + ": plug-in message dropped");
         return;

@@ -6,13 +6,15 @@ namespace vexal {
 
 using namespace wire;
 
+constexpr size_t kChatTextLast = kChatTextByte + 2 * kChatTextMaxChars - 1;  // 215
+
 CommandFrame encode(const ChatLine& m) {
     CommandFrame f = makeFrame(Command::Chat, m.seatBit);
     f[9] = m.phraseList;
     f[10] = m.phraseNumber;
     f[11] = m.addresseeBit;
     f[13] = m.byte13;
-    writeMixed(f, 16, 215, m.text);
+    writeMixed(f, kChatTextByte, kChatTextLast, m.text);
     return f;
 }
 
@@ -23,7 +25,7 @@ ChatLine decodeChatLine(const CommandFrame& f) {
     m.phraseNumber = f[10];
     m.addresseeBit = f[11];
     m.byte13 = f[13];
-    m.text = readMixed(f, 16, 215);
+    m.text = readMixed(f, kChatTextByte, kChatTextLast);
     return m;
 }
 

@@ -18,7 +18,6 @@
 namespace vexal {
 
 constexpr size_t kDealCardsByte = 16;
-constexpr size_t kResumeNumberByte = 268;
 constexpr CardCode kDealStopCode = static_cast<CardCode>(0xFF000000u);
 
 struct Deal {

@@ -1,33 +1,61 @@
 #include "net/messages/login.h"
 
+#include <vector>
+
+#include "net/cp936.h"
 #include "net/messages/wire.h"
 
 namespace vexal {
 
 using namespace wire;
 
-CommandFrame encode(const LoginRequest& m) {
-    CommandFrame f = makeFrame(m.reconnect ? Command::ReconnectLogin : Command::Login, 0);
-    f[14] = 1;
-    writeOneBytePerChar(f, 16, 31, m.account);
-    writeOneBytePerChar(f, 32, 259, m.password);
-    if (m.reconnect) {
-        f[kTokenByte] = m.token0;
-        f[kTokenByte + 1] = m.token1;
-        writeLe32(f, 268, m.resumeNumber);
+namespace {
+
+constexpr size_t kLoginAccountLast = kLoginPasswordByte - 1;
+constexpr size_t kLoginPasswordLast = kTokenByte - 1;
+
+std::optional<LoginFrameFailure> writeOneBytePerCharacter(CommandFrame& frame, size_t start,
+                                                          std::string_view text) {
+    const std::vector<uint16_t> codes = cp936Codes(text);
+    for (size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] > 0xFF) return LoginFrameFailure::WideCharacter;
+        if (start + i >= kFrameSize) return LoginFrameFailure::TooLong;
+        frame[start + i] = static_cast<uint8_t>(codes[i]);
     }
-    return f;
+    return std::nullopt;
+}
+
+}  // namespace
+
+LoginFrameResult buildLoginFrame(std::string_view account, std::string_view password) {
+    CommandFrame frame{};
+    frame[kCommandByte] = commandByte(Command::Login);
+    frame[kLoginFlagByte] = 1;
+    if (auto failure = writeOneBytePerCharacter(frame, kLoginAccountByte, account))
+        return {std::nullopt, *failure};
+    if (auto failure = writeOneBytePerCharacter(frame, kLoginPasswordByte, password))
+        return {std::nullopt, *failure};
+    return {frame, LoginFrameFailure::WideCharacter};
+}
+
+void makeReconnectLogin(CommandFrame& keptLogin, std::array<uint8_t, 2> sessionToken,
+                        uint32_t resumeNumber) {
+    keptLogin[kCommandByte] = commandByte(Command::ReconnectLogin);
+    keptLogin[kLoginFlagByte] = 1;
+    keptLogin[kTokenByte] = sessionToken[0];
+    keptLogin[kTokenByte + 1] = sessionToken[1];
+    writeLe32(keptLogin, kResumeNumberByte, resumeNumber);
 }
 
 LoginRequest decodeLoginRequest(const CommandFrame& f) {
     LoginRequest m;
     m.reconnect = f[kCommandByte] == commandByte(Command::ReconnectLogin);
-    m.account = readOneBytePerChar(f, 16, 31);
-    m.password = readOneBytePerChar(f, 32, 259);
+    m.account = readOneBytePerChar(f, kLoginAccountByte, kLoginAccountLast);
+    m.password = readOneBytePerChar(f, kLoginPasswordByte, kLoginPasswordLast);
     if (m.reconnect) {
         m.token0 = f[kTokenByte];
         m.token1 = f[kTokenByte + 1];
-        m.resumeNumber = readLe32(f, 268);
+        m.resumeNumber = readLe32(f, kResumeNumberByte);
     }
     return m;
 }

@@ -454,10 +454,12 @@ TEST_F(TableWindowTest, PlayerInformationStaysOnTheTable) {
             const QPoint at = playerInfoCorner(r, form.Tou[r]->geometry(), window, form.Pic1->rect());
             EXPECT_GE(at.x(), 0);
             EXPECT_GE(at.y(), 0);
-            if (window.width() <= form.Pic1->width())
+            if (window.width() <= form.Pic1->width()) {
                 EXPECT_LE(at.x() + window.width(), form.Pic1->width());
-            if (window.height() <= form.Pic1->height())
+            }
+            if (window.height() <= form.Pic1->height()) {
                 EXPECT_LE(at.y() + window.height(), form.Pic1->height());
+            }
         }
 
     RoundView* round = installRound(*loop, form, state, nullptr);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/launchparams.h"
-#include "core/loginframe.h"
-#include "media/inifile.h"
+#include "net/messages/login.h"
+#include "core/inifile.h"
 #include "net/cp936.h"
 
 namespace vexal {

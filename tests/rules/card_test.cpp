@@ -113,37 +113,6 @@ TEST(Card, RelativeSeatsAndSeatBits) {
     }
 }
 
-CommandFrame dealFrame() {
-    CommandFrame frame{};
-    frame[kCommandByte] = commandByte(Command::Deal);
-    for (int k = 0; k < kHandSlots; ++k) {
-        const CardCode code = makeCard(3 + k % 13, 1 << (k % 4), 80 - k);
-        cardToBytes(code, std::span<uint8_t, 4>(frame.data() + 16 + 4 * k, 4));
-    }
-    return frame;
-}
-
-TEST(Card, ReadsTheDealtHandInFrameOrder) {
-    const CommandFrame frame = dealFrame();
-    Hand hand;
-    EXPECT_EQ(readDealtHand(frame, hand), 27);
-    ASSERT_EQ(hand.count, 27);
-    for (int k = 0; k < kHandSlots; ++k) {
-        EXPECT_EQ(hand.codes[k], makeCard(3 + k % 13, 1 << (k % 4), 80 - k)) << k;
-        EXPECT_EQ(hand.images[k], k);
-    }
-    EXPECT_EQ(hand.cards().size(), 27u);
-}
-
-TEST(Card, DealStopsAtACardThatIsNoSignedCode) {
-    CommandFrame frame = dealFrame();
-    frame[16 + 4 * 5 + 3] = 200;
-    Hand hand;
-    EXPECT_EQ(readDealtHand(frame, hand), 5);
-    EXPECT_EQ(hand.count, 5);
-    EXPECT_EQ(hand.codes[4], makeCard(7, 1, 76));
-}
-
 TEST(Card, RemovingASlotClosesUpCodesAndImages) {
     Hand hand = testing::hand("3 4 5 6");
     hand.images = {};

@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 
+#include "net/messages/play.h"
 #include "rules/arrange.h"
 #include "rules/hint.h"
 #include "rules/sort.h"

@@ -57,7 +57,7 @@ struct HallFixture : ::testing::Test {
     }
     void connect(int64_t conn, const std::string& account) {
         hall->connected(conn, now);
-        hall->received(conn, encode(LoginRequest{false, account, "pw", 0, 0, 0}), now);
+        hall->received(conn, buildLoginFrame(account, "pw").frame.value(), now);
     }
     // Runs the hall's timers up to `until`, stopping at every wake-up on the way.
     void advanceTo(TimePoint until) {
@@ -110,7 +110,7 @@ TEST_F(HallFixture, LoginAnswersAndRefusals) {
     // Frames before login other than a login are refused; a second login is refused.
     hall->connected(9, now);
     hall->received(9, encode(ReadyOrLeave{1, true}), now);
-    hall->received(1, encode(LoginRequest{false, "alice", "pw", 0, 0, 0}), now);
+    hall->received(1, buildLoginFrame("alice", "pw").frame.value(), now);
     EXPECT_EQ(log.warnings(), 2);
 }
 
@@ -203,9 +203,9 @@ TEST_F(HallFixture, AReconnectAfterTheRoundWasSettledGetsItsSettlementThenTheNex
     ASSERT_TRUE(hall->table(0).roundRunning());
 
     hall->connected(2, now);
-    hall->received(2, encode(LoginRequest{true, "alice", "pw", deal[kTokenByte], deal[kTokenByte + 1],
-                                          decodeDeal(deal).resumeNumber}),
-                   now);
+    CommandFrame reconnect = buildLoginFrame("alice", "pw").frame.value();
+    makeReconnectLogin(reconnect, {deal[kTokenByte], deal[kTokenByte + 1]}, decodeDeal(deal).resumeNumber);
+    hall->received(2, reconnect, now);
     const std::vector<CommandFrame>& got = out.frames[2];
     ASSERT_GE(got.size(), 6u);
     EXPECT_EQ(got[0][kCommandByte], commandByte(Command::ReconnectAnswer));
@@ -279,7 +279,7 @@ TEST_F(HallFixture, SilenceDropsAConnectionBetweenRoundsOnly) {
     config.table.botWait = 0s;
     Hall roundHall(config, fresh, log);
     roundHall.connected(1, now);
-    roundHall.received(1, encode(LoginRequest{false, "idle", "pw", 0, 0, 0}), now);
+    roundHall.received(1, buildLoginFrame("idle", "pw").frame.value(), now);
     roundHall.received(1, encode(ReadyOrLeave{1, true}), now);
     ASSERT_TRUE(roundHall.table(0).roundRunning());
     roundHall.tick(now + 41s);

@@ -1,4 +1,4 @@
-// Round trips and fixed byte layouts of the seating, login and departure codecs.
+// Round trips and fixed byte layouts of the command codecs.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,7 +10,6 @@
 #include "net/messages/chat.h"
 #include "net/messages/deal.h"
 #include "net/messages/departure.h"
-#include "net/messages/login.h"
 #include "net/messages/play.h"
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
@@ -248,39 +247,6 @@ TEST(DepartureCodec, RemovalReadyAndCoins) {
     EXPECT_EQ(c.account, "李四x");
 }
 
-TEST(LoginCodec, LoginAndReconnectFrames) {
-    CommandFrame login = encode(LoginRequest{false, "acct", "pw", 0, 0, 0});
-    EXPECT_EQ(login[3], 18);
-    EXPECT_EQ(login[14], 1);
-    EXPECT_EQ(login[16], 'a');
-    EXPECT_EQ(login[32], 'p');
-    EXPECT_EQ(login[6], 0);
-
-    // Resume number 258 with token 0x12 0x34: least significant byte first at 268.
-    CommandFrame re = encode(LoginRequest{true, "acct", "pw", 0x12, 0x34, 258});
-    EXPECT_EQ(re[3], 28);
-    EXPECT_EQ(re[260], 0x12);
-    EXPECT_EQ(re[261], 0x34);
-    EXPECT_EQ(re[268], 0x02);
-    EXPECT_EQ(re[269], 0x01);
-    EXPECT_EQ(re[270], 0);
-    LoginRequest d = decodeLoginRequest(re);
-    EXPECT_TRUE(d.reconnect);
-    EXPECT_EQ(d.account, "acct");
-    EXPECT_EQ(d.password, "pw");
-    EXPECT_EQ(d.resumeNumber, 258u);
-    EXPECT_EQ(d.token0, 0x12);
-
-    // A 16-character account runs straight into the password; the account field stops at 31.
-    LoginRequest full = decodeLoginRequest(encode(LoginRequest{false, "abcdefghijklmnop", "secret"}));
-    EXPECT_EQ(full.account, "abcdefghijklmnop");
-    EXPECT_EQ(full.password, "secret");
-
-    for (bool accepted : {true, false})
-        EXPECT_EQ(decodeReconnectAnswer(encode(ReconnectAnswer{1, accepted})).accepted, accepted);
-}
-
-
 std::vector<CardCode> someCards(int n) {
     std::vector<CardCode> cards;
     for (int i = 0; i < n; ++i)
@@ -318,6 +284,24 @@ TEST(DealCodec, FreshAndResumedDeals) {
     EXPECT_EQ(f[16], 8);
     EXPECT_EQ(f[17], 13);
     EXPECT_EQ(f[19], 42);
+}
+
+// A deal written byte by byte rather than by encode: the hand comes out in frame order, and a
+// code whose byte 3 is 128 or more ends it with the cards before it kept.
+TEST(DealCodec, ReadsTheHandInFrameOrderUpToABrokenCode) {
+    CommandFrame frame = wire::makeFrame(Command::Deal, 4);
+    std::vector<CardCode> written;
+    for (size_t k = 0; k < kHandSlots; ++k) {
+        written.push_back(makeCard(3 + k % 13, 1 << (k % 4), 80 - static_cast<int>(k)));
+        cardToBytes(written.back(), std::span<uint8_t, 4>(frame.data() + 16 + 4 * k, 4));
+    }
+    EXPECT_EQ(decodeDeal(frame).cards, written);
+
+    frame[16 + 4 * 5 + 3] = 200;
+    const Deal cut = decodeDeal(frame);
+    ASSERT_EQ(cut.cards.size(), 5u);
+    EXPECT_EQ(cut.cards[4], makeCard(7, 1, 76));
+    EXPECT_EQ(cut.cards, std::vector<CardCode>(written.begin(), written.begin() + 5));
 }
 
 TEST(CallingCodec, TurnAndChoices) {

@@ -165,13 +165,15 @@ std::optional<CommandFrame> Connection::takeFrame() {
 
 void login(Player& p, uint16_t port) {
     p.conn = std::make_unique<Connection>(port);
-    p.conn->send(encode(LoginRequest{false, p.account, "pw", 0, 0, 0}));
+    p.conn->send(buildLoginFrame(p.account, "pw").frame.value());
 }
 
 void sendReconnect(Player& p, uint16_t port, uint8_t token0, uint8_t token1, uint32_t resume) {
     p.conn = std::make_unique<Connection>(port);
     p.reconnectAnswer.reset();
-    p.conn->send(encode(LoginRequest{true, p.account, "pw", token0, token1, resume}));
+    CommandFrame reconnect = buildLoginFrame(p.account, "pw").frame.value();
+    makeReconnectLogin(reconnect, {token0, token1}, resume);
+    p.conn->send(reconnect);
 }
 
 namespace {

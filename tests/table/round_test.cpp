@@ -3,7 +3,7 @@
 #include "table/round.h"
 
 #include "../rules/cards.h"
-#include "media/inifile.h"
+#include "core/inifile.h"
 #include "model/roundmodel.h"
 #include "model/session.h"
 #include "net/messages/calling.h"

@@ -1,4 +1,6 @@
-#include "core/loginframe.h"
+// The login frame the client builds and keeps, the reconnect login it turns into, and the
+// server's reading of both.
+#include "net/messages/login.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +103,46 @@ TEST(LoginFrame, ReconnectLoginChangesTheKeptFrameInPlace) {
     EXPECT_EQ(kept[260], 0xAB);
     EXPECT_EQ(kept[261], 0x00);
     EXPECT_EQ(bytesAt(kept, 268, 4), "\xEF\xBE\xAD\xDE");
+}
+
+TEST(LoginFrame, TheServerReadsWhatTheClientBuilt) {
+    CommandFrame kept = buildLoginFrame("acct", "pw").frame.value();
+    const LoginRequest login = decodeLoginRequest(kept);
+    EXPECT_FALSE(login.reconnect);
+    EXPECT_EQ(login.account, "acct");
+    EXPECT_EQ(login.password, "pw");
+
+    makeReconnectLogin(kept, {0x12, 0x34}, 258);
+    const LoginRequest re = decodeLoginRequest(kept);
+    EXPECT_TRUE(re.reconnect);
+    EXPECT_EQ(re.account, "acct");
+    EXPECT_EQ(re.password, "pw");
+    EXPECT_EQ(re.token0, 0x12);
+    EXPECT_EQ(re.token1, 0x34);
+    EXPECT_EQ(re.resumeNumber, 258u);
+
+    // The account field ends at byte 31: a 16-character account runs straight into the password,
+    // and a longer one reaches the server cut to 16, its tail left in the password's place.
+    struct Case {
+        std::string account, password, readAccount, readPassword;
+    };
+    const Case cases[] = {
+        {"abcdefghijklmnop", "secret", "abcdefghijklmnop", "secret"},
+        {"abcdefghijklmnopqrst", "pw", "abcdefghijklmnop", "pwst"},
+    };
+    for (const Case& c : cases) {
+        const LoginRequest read = decodeLoginRequest(buildLoginFrame(c.account, c.password).frame.value());
+        EXPECT_EQ(read.account, c.readAccount) << c.account;
+        EXPECT_EQ(read.password, c.readPassword) << c.account;
+    }
+}
+
+TEST(ReconnectAnswer, OnlyOneInByte15Accepts) {
+    for (bool accepted : {true, false})
+        EXPECT_EQ(decodeReconnectAnswer(encode(ReconnectAnswer{1, accepted})).accepted, accepted);
+    CommandFrame two = encode(ReconnectAnswer{1, true});
+    two[15] = 2;
+    EXPECT_FALSE(decodeReconnectAnswer(two).accepted);
 }
 
 }  // namespace

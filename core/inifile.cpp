@@ -1,4 +1,4 @@
-#include "media/inifile.h"
+#include "core/inifile.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,1 +1,0 @@
-target_sources(vexal_core PRIVATE inifile.cpp)
