@@ -9,7 +9,7 @@
 
 #include "core/launchparams.h"
 #include "core/scheduler.h"
-#include "media/inifile.h"
+#include "core/inifile.h"
 
 namespace vexal {
 namespace {

@@ -3,7 +3,7 @@
 #include "table/round.h"
 
 #include "media/anigif.h"
-#include "media/inifile.h"
+#include "core/inifile.h"
 #include "media/resources.h"
 #include "media/sound.h"
 #include "platform/trace.h"
