@@ -16,6 +16,9 @@ namespace vexal {
 
 void RoundView::drawControls() {
     const RoundState& st = m_model.state();
+    // The own turn has no hover lift: a card lifted while waiting goes back when the turn comes.
+    if (st.ownPlayTurn && st.handInputEnabled)
+        putHoveredBack();
     // The calling turn's buttons take the places of play and pass, a little wider.
     const uint8_t offer = st.callOffer;
     if (offer == kNoCallOffer) {

@@ -397,6 +397,11 @@ bool RoundView::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    if (t == QEvent::Leave) {
+        if (image == m_hoveredImage)
+            putHoveredBack();
+        return false;
+    }
     if (t == QEvent::MouseMove) {
         // Taken here: passed on, the move would reach the table below and put the card back.
         dropButtonHover();

@@ -244,6 +244,14 @@ TEST(RoundViewHand, HoverLiftsARestingCardAndAClickRaisesIt) {
     EXPECT_EQ(first->y(), resting);
     hover(t.handCard(1));
     EXPECT_EQ(t.handCard(1)->y(), resting - 5);
+    // Leaving the card puts it back, and so does the own turn beginning under a resting pointer.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(t.handCard(1), &leave);
+    EXPECT_EQ(t.handCard(1)->y(), resting);
+    hover(t.handCard(1));
+    ASSERT_EQ(t.handCard(1)->y(), resting - 5);
+    t.ownLeads();
+    EXPECT_EQ(t.handCard(1)->y(), resting);
 }
 
 TEST(RoundViewHand, ClicksRaiseAndLowerAndIgnoreAPlayedCard) {
