@@ -250,48 +250,122 @@ int Table::reconnectSeat(const std::string& account, uint16_t token, uint32_t re
     return -1;
 }
 
+// A client that comes back may have lost the table or missed what happened while it was away;
+// either way the resend rebuilds it from a fresh deal with frames the client handles anyway. Its
+// deal resets the client's round, so nothing sent before it (a bomb, a point) is counted twice.
 void Table::resume(int seat, int64_t conn, TimePoint now) {
     Seat& s = m_seats[seat];
     s.conn = conn;
     s.droppedAt.reset();
     m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " reconnects");
     sendTo(seat, encode(ReconnectAnswer{wire::seatBit(seat), true}));
-    // The round it dropped in has been settled meanwhile: the client still waits for that.
-    if (s.resumeAtDrop == m_settledResume)
-        for (const CommandFrame& f : m_lastSettlement)
+    // The round it dropped in has been settled meanwhile: the client still waits for that, and
+    // builds the score sheet's bomb lines from the plays it has seen.
+    if (m_settled.settled && s.resumeAtDrop == m_settled.resume) {
+        resendRound(seat, m_settled);
+        for (const CommandFrame& f : m_settled.settlement)
             sendTo(seat, f);
+    }
     if (!m_round) {
         for (int other = 0; other < kSeats; ++other)
             if (m_seats[other].kind != SeatKind::Empty && m_seats[other].ready)
                 sendTo(seat, encode(ReadyNotice{wire::seatBit(other), true, m_seats[other].profile.account}));
         return;
     }
-    // The cards still held, then what the calling and the trick in progress look like.
-    Deal deal{wire::seatBit(seat), m_round->hand(seat), true, kSettlementNote, m_resumeNumber};
-    sendTo(seat, encode(deal));
-    for (const CallChoice& c : m_round->callHistory())
-        sendTo(seat, encode(c));
-    if (m_round->phase() == Phase::Calling) {
+    resendRound(seat, m_current);
+    const bool calling = m_round->phase() == Phase::Calling;
+    if (calling)
         sendTo(seat, encode(CallingTurn{wire::seatBit(m_round->callingSeat()), m_round->offer()}));
-    } else {
-        PlayEvent e = m_round->leading() ? m_round->opening() : m_lastPlayEvent;
-        if (m_round->leading()) {
-            e.seat = e.taker = e.next = m_round->turn();
-        } else {
-            e.trickFlag = kTrickGoesOn;
-            e.next = m_round->turn();
-            e.tablePoints = m_round->trickPoints();
-            e.partnerRevealed = false;
+    if ((calling ? m_round->callingSeat() : m_round->turn()) == seat)
+        m_turnStarted = now;  // the player gets a full turn from here, as its clock shows
+}
+
+// The deal as it was dealt, every call, then the plays: the tricks before the last one cleared from
+// the table only as a summary, the last cleared trick and the trick in progress play by play, so
+// that the table, the last-trick review and the turn are as they were.
+void Table::resendRound(int seat, const RoundRecord& record) {
+    sendTo(seat, encode(Deal{wire::seatBit(seat), record.dealt[seat], true, kSettlementNote, record.resume}));
+    for (const CallChoice& c : record.calls)
+        sendTo(seat, encode(c));
+    // The client clears the table on trick flags 1 and 9; the round's last play (flag 10) leaves
+    // its trick lying there.
+    auto clears = [](const PlayEvent& e) { return e.trickFlag == kTrickToNextSeat || e.trickFlag == kTrickToByte16; };
+    const std::vector<PlayEvent>& events = record.events;
+    size_t lastClear = 0, from = 0;
+    for (size_t i = 0; i < events.size(); ++i)
+        if (clears(events[i]))
+            lastClear = i;
+    for (size_t i = lastClear; i-- > 0;)
+        if (clears(events[i])) {
+            from = i;
+            break;
         }
-        CommandFrame f = encode(PlayReport{wire::seatBit(e.seat), wire::seatBit(e.next), e.trickFlag,
-                                           static_cast<uint8_t>(e.taker >= 0 ? wire::seatBit(e.taker) : 0),
-                                           e.type, wireCardsOf(e.arranged),
-                                           static_cast<uint16_t>(e.tablePoints), false,
-                                           static_cast<uint8_t>(m_config.turnSeconds)});
-        sendTo(seat, f);
+    // events[0] is the opening of play; the summary covers what lies between it and `from`.
+    if (from > 1)
+        resendSummary(seat, std::vector<PlayEvent>(events.begin() + 1, events.begin() + static_cast<long>(from)));
+    for (size_t i = from; i < events.size(); ++i)
+        sendTo(seat, encode(reportOf(events[i])));
+}
+
+// Tricks long cleared, as few frames as keep the client's counts: per seat one report of every
+// card it played (its back pile shrinks, its finishing badge comes in finishing order, a revealed
+// partner is marked), then reports without cards that close a trick for the seat's points and
+// carry its bombs one by one. Reports without cards sound nothing and animate nothing; no
+// report names the returning seat next, so its play buttons stay as they were.
+void Table::resendSummary(int seat, const std::vector<PlayEvent>& events) {
+    std::array<std::vector<CardCode>, kSeats> cards;
+    std::array<std::vector<PlayType>, kSeats> bombs;
+    std::array<int, kSeats> points{};
+    std::vector<int> order;  // finishers first, in finishing order, then the rest
+    int revealed = -1;
+    for (const PlayEvent& e : events) {
+        std::vector<CardCode> codes = wireCardsOf(e.arranged);
+        cards[e.seat].insert(cards[e.seat].end(), codes.begin(), codes.end());
+        if (e.type > kPlayFiveTenKingMixed)
+            bombs[e.seat].push_back(e.type);
+        if (closesTrick(e.trickFlag) && e.taker >= 0)
+            points[e.taker] += e.tablePoints;
+        if (e.partnerRevealed)
+            revealed = e.seat;
+        if (e.finished)
+            order.push_back(e.seat);
     }
-    if (m_round->phase() != Phase::Over && m_round->turn() == seat)
-        m_turnStarted = now;  // the player gets a full turn from here
+    for (int s = 0; s < kSeats; ++s)
+        if (std::find(order.begin(), order.end(), s) == order.end())
+            order.push_back(s);
+
+    const uint8_t elsewhere = wire::seatBit((seat + 1) % kSeats);
+    const auto turnSeconds = static_cast<uint8_t>(m_config.turnSeconds);
+    for (int s : order) {
+        for (size_t at = 0; at < cards[s].size(); at += kMaxReportedCards) {
+            PlayReport r;
+            r.seatBit = wire::seatBit(s);
+            r.nextSeatBit = elsewhere;
+            r.trickFlag = kTrickGoesOn;
+            r.type = kPlayNone;
+            const size_t end = std::min(cards[s].size(), at + kMaxReportedCards);
+            r.cards.assign(cards[s].begin() + static_cast<long>(at), cards[s].begin() + static_cast<long>(end));
+            r.partnerRevealed = s == revealed && at == 0;
+            r.turnSeconds = turnSeconds;
+            sendTo(seat, encode(r));
+        }
+    }
+    for (int s = 0; s < kSeats; ++s) {
+        std::vector<PlayType> carried = bombs[s];
+        if (carried.empty() && points[s] > 0)
+            carried.push_back(kPlayNone);
+        for (size_t k = 0; k < carried.size(); ++k) {
+            PlayReport r;
+            r.seatBit = wire::seatBit(s);
+            r.nextSeatBit = elsewhere;
+            r.trickFlag = kTrickToByte16;
+            r.takerBit = wire::seatBit(s);
+            r.type = carried[k];
+            r.tablePoints = static_cast<uint16_t>(k == 0 ? points[s] : 0);
+            r.turnSeconds = turnSeconds;
+            sendTo(seat, encode(r));
+        }
+    }
 }
 
 void Table::maybeStartRound(TimePoint now) {
@@ -316,8 +390,12 @@ void Table::startRound(TimePoint now) {
     }
     m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(m_roundsPlayed + 1) +
                " dealt, seat " + std::to_string(m_nextStarter) + " starts");
-    for (int seat = 0; seat < kSeats; ++seat)
+    m_current = RoundRecord{};
+    m_current.resume = m_resumeNumber;
+    for (int seat = 0; seat < kSeats; ++seat) {
+        m_current.dealt[seat] = m_round->hand(seat);
         sendTo(seat, encode(Deal{wire::seatBit(seat), m_round->hand(seat), true, kSettlementNote, m_resumeNumber}));
+    }
     sendCallingTurn();
     beginTurn(now);
 }
@@ -339,7 +417,7 @@ std::optional<TimePoint> Table::turnDue() const {
     return m_turnStarted + limit + m_config.grace;
 }
 
-void Table::sendPlayEvent(const PlayEvent& e) {
+PlayReport Table::reportOf(const PlayEvent& e) const {
     PlayReport r;
     r.seatBit = wire::seatBit(e.seat);
     r.nextSeatBit = e.next >= 0 ? wire::seatBit(e.next) : 0;
@@ -350,7 +428,12 @@ void Table::sendPlayEvent(const PlayEvent& e) {
     r.tablePoints = static_cast<uint16_t>(e.tablePoints);
     r.partnerRevealed = e.partnerRevealed;
     r.turnSeconds = static_cast<uint8_t>(m_config.turnSeconds);
-    broadcast(encode(r));
+    return r;
+}
+
+void Table::sendPlayEvent(const PlayEvent& e) {
+    m_current.events.push_back(e);
+    broadcast(encode(reportOf(e)));
 }
 
 // Answers for a seat: the bot's choice for a bot or a dropped player, the client's own automatic
@@ -412,13 +495,12 @@ void Table::handleCall(int seat, const CommandFrame& frame, TimePoint now) {
     std::string why = m_round->call(seat, c.choice, c.rank, c.suitBit);
     if (!why.empty())
         return refuse(seat, frame, why);
-    broadcast(encode(m_round->callHistory().back()));
-    if (m_round->phase() == Phase::Calling) {
+    m_current.calls.push_back(m_round->callHistory().back());
+    broadcast(encode(m_current.calls.back()));
+    if (m_round->phase() == Phase::Calling)
         sendCallingTurn();
-    } else {
-        m_lastPlayEvent = m_round->opening();
+    else
         sendPlayEvent(m_round->opening());
-    }
     beginTurn(now);
 }
 
@@ -431,8 +513,6 @@ void Table::handlePlay(int seat, const CommandFrame& frame, TimePoint now) {
     Round::Outcome out = m_round->play(seat, *play);
     if (!out.refusal.empty())
         return refuse(seat, frame, out.refusal);
-    if (!out.event.arranged.empty())
-        m_lastPlayEvent = out.event;
     sendPlayEvent(out.event);
     if (out.event.roundOver) {
         settle(now);
@@ -543,11 +623,13 @@ void Table::settle(TimePoint now) {
         r.capped = sc.capped;
         r.escapedBits = params.escapedBits;
     }
-    m_settledResume = m_resumeNumber;
     for (int about = 0; about < kSeats; ++about) {
-        m_lastSettlement[about] = encode(summary.records[about]);
-        broadcast(m_lastSettlement[about]);
+        m_current.settlement[about] = encode(summary.records[about]);
+        broadcast(m_current.settlement[about]);
     }
+    m_current.settled = true;
+    m_settled = std::move(m_current);
+    m_current = RoundRecord{};
     m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(summary.roundNumber) + " settled");
     m_events.roundSettled(summary);
 

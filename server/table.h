@@ -139,6 +139,15 @@ public:
 
 private:
     enum class SeatKind { Empty, Human, Bot };
+    // What one round told every seat, kept so that a seat coming back can be shown it again.
+    struct RoundRecord {
+        uint32_t resume = 0;
+        std::array<std::vector<CardCode>, kSeats> dealt;
+        std::vector<CallChoice> calls;
+        std::vector<PlayEvent> events;  // every command 6 sent, the opening of play first
+        std::array<CommandFrame, kSeats> settlement{};
+        bool settled = false;
+    };
     struct Seat {
         SeatKind kind = SeatKind::Empty;
         Profile profile;
@@ -166,6 +175,9 @@ private:
     void beginTurn(TimePoint now);
     void sendCallingTurn();
     void sendPlayEvent(const PlayEvent& e);
+    PlayReport reportOf(const PlayEvent& e) const;
+    void resendRound(int seat, const RoundRecord& record);
+    void resendSummary(int seat, const std::vector<PlayEvent>& events);
     void actFor(int seat, bool timedOut, TimePoint now);
     void handleCall(int seat, const CommandFrame& frame, TimePoint now);
     void handlePlay(int seat, const CommandFrame& frame, TimePoint now);
@@ -192,9 +204,8 @@ private:
     TimePoint m_turnStarted{};
     std::optional<TimePoint> m_fullSince;  // the table filled up: the round starts 15 s later at the latest
     std::optional<TimePoint> m_botFillAt;
-    std::array<CommandFrame, kSeats> m_lastSettlement{};  // the last round's four records
-    uint32_t m_settledResume = 0;                          // ... and that round's resume number
-    PlayEvent m_lastPlayEvent;  // the play to beat in the current trick (for a resumed seat)
+    RoundRecord m_current;  // the round running now
+    RoundRecord m_settled;  // the last round settled
 };
 
 }  // namespace vexal::server

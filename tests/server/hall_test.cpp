@@ -188,7 +188,7 @@ TEST_F(HallFixture, AnIdleStarterWhoCanOnlyRoarIsAnsweredWithARoar) {
     EXPECT_EQ(hall->table(0).round()->lone(), 0);
 }
 
-TEST_F(HallFixture, AReconnectAfterTheRoundWasSettledGetsItsSettlementThenTheNextDeal) {
+TEST_F(HallFixture, AReconnectAfterTheRoundWasSettledGetsThatRoundAndItsSettlementThenTheNextDeal) {
     config.table.botWait = 0s;
     config.table.botDelay = 100ms;
     make();
@@ -207,17 +207,25 @@ TEST_F(HallFixture, AReconnectAfterTheRoundWasSettledGetsItsSettlementThenTheNex
     makeReconnectLogin(reconnect, {deal[kTokenByte], deal[kTokenByte + 1]}, decodeDeal(deal).resumeNumber);
     hall->received(2, reconnect, now);
     const std::vector<CommandFrame>& got = out.frames[2];
-    ASSERT_GE(got.size(), 6u);
+    ASSERT_GE(got.size(), 7u);
     EXPECT_EQ(got[0][kCommandByte], commandByte(Command::ReconnectAnswer));
     EXPECT_EQ(got[0][15], 1);
+    // The settled round is rebuilt first, so that its score sheet reads as it would have.
+    ASSERT_EQ(got[1][kCommandByte], commandByte(Command::Deal));
+    EXPECT_EQ(decodeDeal(got[1]).cards, decodeDeal(deal).cards);
+    EXPECT_EQ(decodeDeal(got[1]).resumeNumber, decodeDeal(deal).resumeNumber);
+    auto firstEnd = std::find_if(got.begin(), got.end(),
+                                 [](const CommandFrame& f) { return f[kCommandByte] == commandByte(Command::RoundEnd); });
+    ASSERT_LE(firstEnd + 5, got.end());
     std::set<uint8_t> about;
-    for (int i = 1; i <= 4; ++i) {
-        EXPECT_EQ(got[i][kCommandByte], commandByte(Command::RoundEnd));
-        about.insert(got[i][kSeatByte]);
+    for (auto it = firstEnd; it != firstEnd + 4; ++it) {
+        EXPECT_EQ((*it)[kCommandByte], commandByte(Command::RoundEnd));
+        about.insert((*it)[kSeatByte]);
     }
     EXPECT_EQ(about, (std::set<uint8_t>{1, 2, 4, 8}));
-    EXPECT_EQ(got[5][kCommandByte], commandByte(Command::Deal));
-    EXPECT_EQ(decodeDeal(got[5]).resumeNumber, hall->table(0).resumeNumber());
+    const CommandFrame& next = *(firstEnd + 4);
+    EXPECT_EQ(next[kCommandByte], commandByte(Command::Deal));
+    EXPECT_EQ(decodeDeal(next).resumeNumber, hall->table(0).resumeNumber());
     // The seat belongs to the new connection now.
     EXPECT_EQ(hall->table(0).connectionOf(0), 2);
 }

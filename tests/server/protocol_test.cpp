@@ -297,14 +297,24 @@ TEST(ServerProtocol, ReconnectInsideTheWindowContinuesAndAfterItIsRefused) {
         ASSERT_TRUE(pump(t.all(), [&] { return a.reconnectAnswer.has_value(); }));
         EXPECT_EQ(*a.reconnectAnswer == 1, at.accepted);
     }
-    // The resumed deal carries what the seat still holds; the round goes on to its settlement
-    // with the seat playing again.
-    ASSERT_TRUE(pump(t.all(), [&] { return a.received.back()[kCommandByte] == commandByte(Command::Deal); }));
-    Deal resumed = decodeDeal(a.received.back());
+    // The resend deals the seat's hand again as it was dealt, then the plays rebuild the table;
+    // the round goes on to its settlement with the seat playing again.
+    const std::vector<CardCode> dealtBefore = a.dealt;
+    auto resumedDeal = [&]() -> const CommandFrame* {
+        for (size_t i = a.received.size(); i-- > 0;) {
+            const CommandFrame& f = a.received[i];
+            if (f[kCommandByte] == commandByte(Command::Deal))
+                return &f;
+            if (f[kCommandByte] == commandByte(Command::ReconnectAnswer))
+                return nullptr;
+        }
+        return nullptr;
+    };
+    ASSERT_TRUE(pump(t.all(), [&] { return resumedDeal() != nullptr; }));
+    Deal resumed = decodeDeal(*resumedDeal());
     EXPECT_EQ(resumed.seatBit, seatBit);
     EXPECT_EQ(resumed.resumeNumber, resume);
-    for (CardCode c : resumed.cards)
-        EXPECT_NE(std::find(a.dealt.begin(), a.dealt.end(), c), a.dealt.end());
+    EXPECT_EQ(resumed.cards, dealtBefore);
     for (Player* p : others)
         p->release();
     ASSERT_TRUE(t.playUntilSettlements(1));

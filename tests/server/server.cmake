@@ -1,5 +1,5 @@
 if(TARGET vexal_server_game)
-  vexal_add_test(server_game_tests SOURCES fixtures.cpp round_test.cpp scoring_test.cpp hall_test.cpp
+  vexal_add_test(server_game_tests SOURCES fixtures.cpp round_test.cpp scoring_test.cpp hall_test.cpp reconnect_test.cpp
                  sheet_test.cpp options_test.cpp bot_test.cpp accounts_test.cpp ../rules/cards.cpp
                  LIBS vexal_server_game)
 endif()
