@@ -45,11 +45,37 @@ e2e_start_server() {
   server_port=$(grep -oE 'listening on 127.0.0.1:[0-9]+' server.log | head -1 | grep -oE '[0-9]+$')
 }
 
+# e2e_start_socks5 USER PASSWORD: starts microsocks on 127.0.0.1 demanding that user name and password
+# and sets `proxy_port`; its output goes to proxy.log.
+e2e_start_socks5() {
+  # microsocks cannot pick its own port: take a free one and try again if another program got it first.
+  proxy_port=""
+  local port proxy ok
+  for _ in 1 2 3 4 5; do
+    port=$(e2e_free_port)
+    microsocks -i 127.0.0.1 -p "$port" -u "$1" -P "$2" >proxy.log 2>&1 &
+    proxy=$!
+    e2e_pids+=($proxy)
+    ok=0
+    for _ in $(seq 30); do
+      kill -0 "$proxy" 2>/dev/null || break
+      python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2).close()" 2>/dev/null && { ok=1; break; }
+      sleep 0.1
+    done
+    [ $ok = 1 ] && { proxy_port=$port; return 0; }
+    kill "$proxy" 2>/dev/null
+  done
+  echo "microsocks did not start"; cat proxy.log; exit 1
+}
+
 # e2e_launch ACCOUNT PASSWORD HOST PORT CAPTION [PROXY_TYPE PROXY_HOST PROXY_PORT USER PASSWORD]:
-# the launch string the lobby hands a player's table.
+# the launch string the lobby hands a player's table. With E2E_LOBBY=1 in the environment the table
+# looks for the lobby under its own title and needs that window to run; otherwise the lobby's title
+# is set empty, which no window has, so the table runs alone (and cannot reconnect: it has no lobby
+# to fall back on).
 e2e_launch() {
-  printf '%s$%s$%s$%s$12345Room 1$%s$%s$%s$%s$%s$1$$%s$0$0$' "$1" "$2" "$3" "$4" \
-    "${6:-0}" "${7:-}" "${8:-0}" "${9:-}" "${10:-}" "$5"
+  printf '%s$%s$%s$%s$12345Room 1$%s$%s$%s$%s$%s$%s$$%s$0$0$' "$1" "$2" "$3" "$4" \
+    "${6:-0}" "${7:-}" "${8:-0}" "${9:-}" "${10:-}" "$([ "${E2E_LOBBY:-0}" = 1 ] && echo 0 || echo 1)" "$5"
 }
 
 # e2e_start_client DIR AWAY LAUNCH: one table client in its own program folder (its own "info.vx")

@@ -24,23 +24,7 @@ proxy_password='s3cret-Pw'
 # The connection log of the server is what shows whether the refused client got through.
 e2e_start_server --log-level debug
 
-# microsocks cannot pick its own port: take a free one and try again if another program got it first.
-proxy_port=""
-for _ in 1 2 3 4 5; do
-  port=$(e2e_free_port)
-  microsocks -i 127.0.0.1 -p "$port" -u "$proxy_user" -P "$proxy_password" >proxy.log 2>&1 &
-  proxy=$!
-  e2e_pids+=($proxy)
-  ok=0
-  for _ in $(seq 30); do
-    kill -0 "$proxy" 2>/dev/null || break
-    python3 -c "import socket,sys; socket.create_connection(('127.0.0.1', $port), 0.2).close()" 2>/dev/null && { ok=1; break; }
-    sleep 0.1
-  done
-  [ $ok = 1 ] && { proxy_port=$port; break; }
-  kill "$proxy" 2>/dev/null
-done
-[ -n "$proxy_port" ] || { echo "microsocks did not start"; cat proxy.log; exit 1; }
+e2e_start_socks5 "$proxy_user" "$proxy_password"
 
 through_proxy() {  # ACCOUNT CAPTION PROXY_PASSWORD
   e2e_launch "$1" pw 127.0.0.1 "$server_port" "$2" 5 127.0.0.1 "$proxy_port" "$proxy_user" "$3"
