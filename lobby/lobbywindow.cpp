@@ -1,5 +1,7 @@
 #include "lobby/lobbywindow.h"
 
+#include <QTimer>
+
 #include "server/accounts.h"
 
 #include <QCoreApplication>
@@ -60,6 +62,21 @@ bool parseLobbyOptions(const QStringList& args, LobbySettings& s, LobbyStart& st
         }
         if (a == QLatin1String("--quit-with-table")) {
             start.quitWithTable = true;
+            continue;
+        }
+        if (a == QLatin1String("--reconnect-after-ms")) {
+            bool ok = false;
+            const int ms = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("missing value for --reconnect-after-ms");
+                return false;
+            }
+            if (!ok || ms < 0) {
+                error = QStringLiteral("not a number: --reconnect-after-ms ") + args[i + 1];
+                return false;
+            }
+            start.reconnectAfterMs = ms;
+            ++i;
             continue;
         }
         if (a == QLatin1String("--custom-title")) {
@@ -353,6 +370,10 @@ QWidget* LobbyWindow::buildAdvanced(const LobbySettings& s) {
         connect(b, &QPushButton::clicked, this, [this, m] { sendToTable(m); });
         messages->addWidget(b);
     }
+    m_reconnect = new QPushButton(QStringLiteral("重新连接"), box);
+    m_reconnect->setToolTip(QStringLiteral("让桌子重新连接服务器，回到原来的座位"));
+    connect(m_reconnect, &QPushButton::clicked, this, &LobbyWindow::reconnectTable);
+    messages->addWidget(m_reconnect);
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(12, 10, 12, 10);
     column->addLayout(form);
@@ -433,6 +454,11 @@ void LobbyWindow::sendToTable(uint32_t message) {
     showState();
 }
 
+void LobbyWindow::reconnectTable() {
+    note(QStringLiteral("reconnect: the table is asked to rejoin its seat"));
+    sendToTable(22);
+}
+
 void LobbyWindow::received(const WindowMessage& m) {
     if (m.msg == kWmSysCommand)
         note(QStringLiteral("received system command %1").arg(m.wParam, 0, 16));
@@ -445,8 +471,13 @@ void LobbyWindow::received(const WindowMessage& m) {
     m_link.received(m.msg, m.wParam);
     showState();
     // A deal follows the last round's settlement, which the server has written by then.
-    if (m.msg == 1127)
+    if (m.msg == 1127) {
         refreshAccount();
+        if (m_reconnectAfterMs >= 0) {
+            QTimer::singleShot(m_reconnectAfterMs, this, &LobbyWindow::reconnectTable);
+            m_reconnectAfterMs = -1;
+        }
+    }
 }
 
 void LobbyWindow::refreshAccount() {
@@ -496,7 +527,11 @@ void LobbyWindow::showIdentity() {
     m_server->setText(QStringLiteral("服务器 %1:%2").arg(m_host->text()).arg(m_port->value()));
 }
 
-void LobbyWindow::showState() { m_status->setText(QString::fromUtf8(tableStateText(m_link.state()))); }
+void LobbyWindow::showState() {
+    m_status->setText(QString::fromUtf8(tableStateText(m_link.state())));
+    // Only a running table has a seat to go back to.
+    m_reconnect->setEnabled(m_link.state() != TableState::None);
+}
 
 void LobbyWindow::note(const QString& line) {
     m_log->appendPlainText(line);

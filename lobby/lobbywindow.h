@@ -51,6 +51,7 @@ QString tableWindowTitle(const LobbySettings& s);
 struct LobbyStart {
     bool autostart = false;
     bool quitWithTable = false;
+    int reconnectAfterMs = -1;  // tests: window message 22 this long after the first deal; -1 never
 };
 
 // Reads the lobby's command-line options; unknown options are reported in `error`.
@@ -69,6 +70,10 @@ public:
     // Starts a table process, whatever the lobby knows of an earlier one that has ended.
     void startTable();
     void sendToTable(uint32_t message);
+    // 重新连接: window message 22, the table rejoins its seat over a new connection.
+    void reconnectTable();
+    // Sends 22 once, `ms` after the table next reports a deal (1127); -1 turns it off.
+    void reconnectAfterDeal(int ms) { m_reconnectAfterMs = ms; }
     // Reads the account file again and shows the account's coins and reliefs.
     void refreshAccount();
 
@@ -77,6 +82,7 @@ public:
     QLabel* coinsLabel() const { return m_coins; }
     QLabel* reliefLabel() const { return m_relief; }
     QPushButton* enterButton() const { return m_enter; }
+    QPushButton* reconnectButton() const { return m_reconnect; }
 
 signals:
     // The table this lobby started has ended (closed, failed or killed).
@@ -130,8 +136,10 @@ private:
     QLineEdit* m_caption;
     QCheckBox* m_propSwitch;
     QSpinBox* m_propNumber;
+    QPushButton* m_reconnect;
     QPlainTextEdit* m_log;
     QProcess m_table;
+    int m_reconnectAfterMs = -1;
 };
 
 }  // namespace vexal

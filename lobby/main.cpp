@@ -13,7 +13,10 @@ const char* const kUsage =
     "                     [--location TEXT] [--proxy-type 0|5] [--proxy-host HOST] [--proxy-port N]\n"
     "                     [--proxy-user NAME] [--proxy-password TEXT] [--custom-title]\n"
     "                     [--lobby-title TEXT] [--caption TEXT] [--prop-switch 0|1] [--prop-number N]\n"
-    "                     [--accounts FILE] [--reliefs-per-day N] [--autostart] [--quit-with-table]\n";
+    "                     [--accounts FILE] [--reliefs-per-day N] [--autostart] [--quit-with-table]\n"
+    "                     [--reconnect-after-ms N]\n"
+    "  --reconnect-after-ms N  for tests: ask the table to reconnect (window message 22) N ms after\n"
+    "                          it first reports a deal; the 重新连接 button under 高级 does it by hand\n";
 
 }  // namespace
 
@@ -38,6 +41,8 @@ int main(int argc, char** argv) {
     window.show();
     if (start.quitWithTable)
         QObject::connect(&window, &vexal::LobbyWindow::tableFinished, &app, &QApplication::quit);
+    if (start.reconnectAfterMs >= 0)
+        window.reconnectAfterDeal(start.reconnectAfterMs);
     if (start.autostart)
         QTimer::singleShot(0, &window, &vexal::LobbyWindow::enterGame);
     return app.exec();

@@ -53,10 +53,24 @@ TEST(LobbyOptions, ReadsSettingsAndWhatTheLobbyDoesByItself) {
         EXPECT_EQ(s.accountsFile, c.accountsFile) << what;
         EXPECT_EQ(s.reliefsPerDay, c.reliefsPerDay) << what;
     }
+    const std::pair<QStringList, QString> reconnect[] = {
+        {{"--reconnect-after-ms", "250"}, {}},
+        {{"--reconnect-after-ms"}, "missing value for --reconnect-after-ms"},
+        {{"--reconnect-after-ms", "-5"}, "not a number: --reconnect-after-ms -5"},
+    };
+    for (const auto& [args, wantError] : reconnect) {
+        LobbySettings s;
+        LobbyStart start;
+        QString error;
+        EXPECT_EQ(parseLobbyOptions(args, s, start, error), wantError.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_EQ(error, wantError);
+        EXPECT_EQ(start.reconnectAfterMs, wantError.isEmpty() ? 250 : -1);
+    }
     LobbySettings s;
     LobbyStart start;
     QString error;
     ASSERT_TRUE(parseLobbyOptions({"--port", "7001", "--account", "ann"}, s, start, error));
+    EXPECT_EQ(start.reconnectAfterMs, -1);
     EXPECT_EQ(s.port, 7001);
     EXPECT_EQ(s.account, "ann");
     // The accounts file is the lobby's own: it never reaches the table's launch string.
@@ -235,6 +249,46 @@ TEST_F(AccountFile, TheLobbyReadsTheFileAgainAfterADeal) {
     lobby.refreshAccount();
     EXPECT_EQ(lobby.coinsLabel()->text(), QStringLiteral("—"));
     EXPECT_EQ(lobby.reliefLabel()->text(), QStringLiteral("—"));
+}
+
+// The table's window as the bus shows it to the lobby: every message it is sent, in order.
+struct FakeTableWindow {
+    QWidget window;
+    std::vector<uint32_t> got;
+    BusWindow bus;
+    FakeTableWindow(const QString& title, const WindowBus& b) : bus(&window, title, b) {
+        bus.setMessageProc([this](const WindowMessage& m) { got.push_back(m.msg); });
+    }
+};
+
+TEST(LobbyWindow, AsksTheTableToReconnectOnceAfterItsFirstDealWhenTold) {
+    QTemporaryDir busDir;
+    WindowBus bus(busDir.path());
+    LobbyWindow lobby(LobbySettings{}, bus);
+    FakeTableWindow table(QStringLiteral("Vexal"), bus);
+    ASSERT_TRUE(table.bus.isRegistered());
+    // No table started by this lobby: nothing to reconnect by hand.
+    EXPECT_FALSE(lobby.reconnectButton()->isEnabled());
+
+    lobby.reconnectAfterDeal(30);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), 1127));
+    EXPECT_TRUE(pumpUntil([&] { return !table.got.empty(); }));
+    EXPECT_GE(clock.elapsed(), 30);
+    EXPECT_EQ(table.got, std::vector<uint32_t>{22});
+    // A later deal asks nothing more.
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), 1127));
+    QElapsedTimer quiet;
+    quiet.start();
+    while (quiet.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(table.got, std::vector<uint32_t>{22});
+
+    // By hand, the button's own action.
+    lobby.reconnectTable();
+    EXPECT_TRUE(pumpUntil([&] { return table.got.size() == 2; }));
+    EXPECT_EQ(table.got.back(), 22u);
 }
 
 TEST(LobbyWindow, ATableThatCannotStartCountsAsEndedAndTheNextEnterStartsAgain) {
