@@ -4,7 +4,7 @@
 # its way back by itself (the attempt line, then the accepted line), the server must take it back
 # into its seat and resend the round, player0's hand and table must then be the server's, and the
 # round must end on all four with score sheets that agree.
-# Usage: reconnect_play.sh BIN_DIR WORK_DIR [TIMEOUT_SECONDS] [direct|socks5]
+# Usage: reconnect_play.sh BIN_DIR WORK_DIR [TIMEOUT_SECONDS] [direct|socks5] [CLEARED_TRICKS]
 # With socks5 every client goes through microsocks (user name and password) to the relay, and player0
 # must come back through the proxy as well.
 set -u
@@ -12,6 +12,7 @@ bin=$(realpath "$1")
 work=$2
 limit=${3:-100}
 mode=${4:-direct}
+cleared=${5:-0}
 here=$(dirname "$(realpath "$0")")
 rm -rf "$work" && mkdir -p "$work"
 cd "$work" || exit 1
@@ -52,14 +53,20 @@ for i in 0 1 2 3; do
   e2e_start_client "c$i" $away "$(E2E_LOBBY=$lobby e2e_launch "player$i" pw 127.0.0.1 "$relay_port" "Vexal-$i" "${proxy[@]}")"
 done
 
-# Some cards on the table first, so that the resend has a trick in progress to rebuild.
+# Some cards on the table first, so that the resend has a trick in progress to rebuild; with
+# CLEARED_TRICKS above 0 also that many tricks taken, so that it has cleared tricks to sum up.
+ready_to_cut() {
+  [ "$(grep -c 'trace: play: seat [0-3] cards [1-9]' c0/log.txt 2>/dev/null)" -ge 3 ] &&
+    # the opening of play carries a clearing flag as well
+    [ "$(grep -cE 'trace: play: .* flag (1|9) ' c0/log.txt 2>/dev/null)" -gt "$cleared" ]
+}
 deadline=$((SECONDS + 60))
 while [ $SECONDS -lt $deadline ]; do
-  [ "$(grep -c 'trace: play: seat [0-3] cards [1-9]' c0/log.txt 2>/dev/null)" -ge 3 ] && break
+  ready_to_cut && break
   sleep 0.2
 done
-[ "$(grep -c 'trace: play: seat [0-3] cards [1-9]' c0/log.txt 2>/dev/null)" -ge 3 ] ||
-  { echo "client 0 saw no plays"; grep -v '^sound' c0/log.txt | tail -15; tail -15 server.log; exit 1; }
+ready_to_cut ||
+  { echo "client 0 did not see the plays to cut after"; grep -v '^sound' c0/log.txt | tail -15; tail -15 server.log; exit 1; }
 kill -USR1 $relay
 
 fail=0
