@@ -34,6 +34,7 @@ MainLoop::MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, co
       m_socks5(m_socket, m_transport),
       m_dispatcher(m_transport, *this),
       m_scheduler(*this, clock),
+      m_time(clock),
       m_round(state),
       m_session(state, m_round, [this] { return timeOfDay(); }),
       m_clock(form),
@@ -57,8 +58,14 @@ MainLoop::MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, co
         writeLoginFrame();
         startMainTimer();
     });
-    connect(&m_socks5, &Socks5Driver::failed, this,
-            [this](const QString& message) { messageBox(&m_form, message, QStringLiteral("警告")); });
+    connect(&m_socks5, &Socks5Driver::failed, this, [this](const QString& message) {
+        // A reconnect tries again in 3 seconds on its own; a box per attempt would stop the table.
+        if (m_state.reconnecting) {
+            trace("reconnect", message);
+            return;
+        }
+        messageBox(&m_form, message, QStringLiteral("警告"));
+    });
     connect(&m_form, &MainForm::resizedIntoView, this, &MainLoop::onWindowRestored);
 }
 
@@ -75,6 +82,8 @@ void MainLoop::bongTick() {
     m_inTick = true;
     m_bongStoppedInTick = false;
     m_scheduler.tick();
+    if (m_state.reconnecting)
+        apply(m_session.reconnectStep(m_time.secondsSinceMidnight(), socketConnected()));
     m_inTick = false;
     if (!m_bongStoppedInTick)
         startMainTimer();
@@ -99,19 +108,36 @@ void MainLoop::onDataArrival() {
         m_scheduler.arm(Task::Receive, 0);
 }
 
-void MainLoop::openConnection() {
+void MainLoop::openConnection() { connectGame(false); }
+
+// Direct: connect and let the login task write the kept login once connected; SOCKS5: the
+// handshake first, which writes it when the proxy is through. A reconnect starts from empty rings:
+// a frame cut in half by the lost connection must not run into the next one.
+void MainLoop::connectGame(bool again) {
     m_transport.gameData = true;
     const OwnPlayer& own = m_state.own;
     const ConnectionMode mode = m_state.launch.connectionMode();
     if (mode == ConnectionMode::Direct) {
+        if (again) {
+            m_transport.resetPositions();
+            if (m_socket.state() != kSocketClosed)
+                m_socket.close();
+        }
         m_socket.connectTo(q(own.serverHost), own.serverPort);
         startMainTimer();
         m_scheduler.arm(Task::Login, 0);
     } else if (mode == ConnectionMode::Socks5) {
         m_scheduler.disarm(Task::Login);
+        if (again && m_socket.state() != kSocketClosed)
+            m_socket.close();
         Socks5Settings settings{own.proxyUser, own.proxyPassword, own.serverHost, own.serverPort};
         m_socks5.ConnectToSock5Server(q(own.proxyHost), own.proxyPort, settings);
     }
+}
+
+void MainLoop::reconnectAttempt() {
+    makeReconnectLogin(m_loginFrame, {m_transport.token.high, m_transport.token.low}, m_dispatcher.resumeNumber());
+    connectGame(true);
 }
 
 // ---- the lobby's messages
@@ -174,19 +200,12 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
         apply(m_session.lobbyAskedToLeave(socketConnected()));
         return;
     case kLobbyLogin:
-        m_transport.gameData = true;
-        if (m_state.launch.connectionMode() == ConnectionMode::Socks5) {
-            m_scheduler.disarm(Task::Login);
-            Socks5Settings settings{m_state.own.proxyUser, m_state.own.proxyPassword, m_state.own.serverHost,
-                                    m_state.own.serverPort};
-            m_socks5.ConnectToSock5Server(q(m_state.own.proxyHost), m_state.own.proxyPort, settings);
+        // With a round on the table the seat is still ours on the server: rejoin it as a
+        // reconnect does, rather than logging in as a newcomer the table has no room for.
+        if (m_state.roundRunning) {
+            reconnectAttempt();
         } else {
-            m_transport.resetPositions();
-            if (m_socket.state() != kSocketClosed)
-                m_socket.close();
-            m_socket.connectTo(q(m_state.own.serverHost), m_state.own.serverPort);
-            startMainTimer();
-            m_scheduler.arm(Task::Login, 0);
+            connectGame(true);
         }
         apply(m_session.lobbyAskedToConnect());
         return;
@@ -268,10 +287,7 @@ void MainLoop::showReadyCountdown(int seconds, CountdownColour colour, bool alar
 
 void MainLoop::readyCountdownTimedOut(bool clockBased) { apply(m_session.readyCountdownTimedOut(clockBased)); }
 
-void MainLoop::startReconnect() {
-    apply(m_session.connectionLost());
-    unhandled("reconnect");
-}
+void MainLoop::startReconnect() { apply(m_session.connectionLost(m_time.secondsSinceMidnight())); }
 
 void MainLoop::lobbyMissing() {
     messageBox(&m_form, QStringLiteral("没有找到Kestrel山庄！"), QStringLiteral("警告"));
@@ -384,6 +400,7 @@ void MainLoop::carryOut(const SessionStep& s) {
                    [&](const step::RestoreLobby&) { restoreLobby(); },
                    [&](const step::MinimiseLobby&) { minimiseLobby(); },
                    [&](const step::EndProcess&) { endProcess(); },
+                   [&](const step::ReconnectAttempt&) { reconnectAttempt(); },
                    [&](const step::BackToLobby&) {
                        if (lobbyWindowExists()) {
                            m_form.showMinimized();
@@ -506,9 +523,12 @@ void MainLoop::apply(const Effects& fx) {
         apply(m_session.exitConfirmed());  // the exit path, as if confirmed
 }
 
-// Chat, reconnect and the prop plug-in are not on this table yet: their frames are traced.
+void MainLoop::onReconnectAnswer(const CommandFrame& frame) {
+    apply(m_session.reconnectAnswered(decodeReconnectAnswer(frame).accepted));
+}
+
+// Chat and the prop plug-in are not on this table yet: their frames are traced.
 void MainLoop::onChat(const CommandFrame&) { unhandled("chat"); }
-void MainLoop::onReconnectAnswer(const CommandFrame&) { unhandled("reconnect answer"); }
 void MainLoop::pluginReceive(const CommandFrame&) { unhandled("plug-in frame"); }
 
 void MainLoop::setPluginScoreReady() {}

@@ -146,6 +146,9 @@ public:
 
 private:
     void handleOneLobbyMessage(const WindowMessage& message);
+    // Opens the game connection by proxy type; `again` closes the old socket and empties the rings.
+    void connectGame(bool again);
+    void reconnectAttempt();
     std::deque<WindowMessage> m_lobbyQueue;
     bool m_handlingLobbyMessage = false;
     void bongTick();
@@ -165,6 +168,7 @@ private:
     Socks5Driver m_socks5;
     Dispatcher m_dispatcher;
     Scheduler m_scheduler;
+    const Clock& m_time;
     RoundModel m_round;
     SessionModel m_session;
     ClockView m_clock;

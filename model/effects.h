@@ -131,6 +131,9 @@ struct SoundSettingsClosed {};
 struct ChatLineCleared {};
 struct TableMinimised {};
 struct TableBroughtUp {};                  // restored if minimised, and activated
+// One reconnect attempt: the kept login becomes the reconnect login with the newest token and
+// resume number, and the connection is opened again, directly or through the proxy.
+struct ReconnectAttempt {};
 }  // namespace step
 
 using SessionStep =
@@ -144,7 +147,7 @@ using SessionStep =
                  step::ExitConfirmHidden, step::SessionRecordCleared, step::SessionRecordSeatCleared, step::SessionRecordShown,
                  step::SessionRecordHidden, step::ScoreBoardShown, step::ScoreSheetHidden, step::ScoreSheetCleared,
                  step::RoundWindowsClosed, step::SoundSettingsClosed, step::ChatLineCleared, step::TableMinimised,
-                 step::TableBroughtUp>;
+                 step::TableBroughtUp, step::ReconnectAttempt>;
 
 // What the session's side does for the round: its timers, the lobby, the departure hold.
 struct SessionRequests {

@@ -42,6 +42,11 @@ struct SessionState {
     bool firstStart = true;
     int roundCounter = 0;
 
+    // The reconnect: running between a lost connection and either a connected socket or giving up.
+    bool reconnecting = false;
+    int reconnectAttempts = 0;
+    float reconnectCheckedAt = 0;  // the clock's seconds since midnight at the last check
+
     int turnTimeLimit = 15;
     int timeoutLimit = 0;
     int timeoutCount = 0;

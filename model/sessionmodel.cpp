@@ -1,5 +1,6 @@
 #include "model/sessionmodel.h"
 
+#include "core/clock.h"
 #include "model/players.h"
 #include "net/frame.h"
 #include "net/messages/seating.h"
@@ -14,6 +15,10 @@ struct Overloaded : Ts... {
 
 constexpr uint32_t kLobbyLoginFailed = 22;
 constexpr uint32_t kLobbyLoggedIn = 771;
+
+// A reconnect checks every 3 seconds and gives up after 21 attempts, 66 seconds after it began.
+constexpr float kReconnectSeconds = 3.0f;
+constexpr int kReconnectAttempts = 21;
 
 // The seat's panel shows a player: its name line is not empty.
 bool seatDescribed(const SessionState& state, int r) {
@@ -509,11 +514,57 @@ Effects SessionModel::tableRestored() {
     return fx;
 }
 
-Effects SessionModel::connectionLost() {
+Effects SessionModel::connectionLost(float now) {
     Effects fx;
     m_state.loggedIn = false;
     fx.then(step::DisarmConnectionWatch{});
     fx.then(step::StartKeepAlive{});
+    m_state.reconnecting = true;
+    m_state.reconnectAttempts = 0;
+    m_state.reconnectCheckedAt = now;
+    return fx;
+}
+
+Effects SessionModel::reconnectStep(float now, bool socketConnected) {
+    Effects fx;
+    if (!m_state.reconnecting || secondsBetween(m_state.reconnectCheckedAt, now) < kReconnectSeconds)
+        return fx;
+    m_state.reconnectCheckedAt = now;
+    if (socketConnected) {
+        // The login task has written the reconnect login; the server's answer decides.
+        m_state.reconnecting = false;
+        return fx;
+    }
+    if (m_state.reconnectAttempts >= kReconnectAttempts) {
+        m_state.reconnecting = false;
+        fx.then(step::TableMinimised{});
+        fx.then(step::RestoreLobby{});
+        m_state.ready = false;
+        fx.append(tableReset());
+        fx.append(leave());
+        fx.then(step::Notice{"网络已断开,请退出大厅重新登陆游戏", true, false});
+        return fx;
+    }
+    ++m_state.reconnectAttempts;
+    fx.then(step::StatusLine{1, ""});
+    fx.then(step::StatusLine{0, "正在重新连接服务器..."});
+    fx.then(step::ReconnectAttempt{});
+    return fx;
+}
+
+Effects SessionModel::reconnectAnswered(bool accepted) {
+    Effects fx;
+    if (!accepted) {
+        m_state.reconnecting = false;
+        fx.then(step::MessageBox{"重连服务器失败，退出后请重新入座！"});
+        fx.then(step::RestoreLobby{});
+        fx.then(step::EndProcess{});
+        return fx;
+    }
+    m_state.loggedIn = true;
+    m_state.reconnected = true;
+    fx.then(step::StatusLine{1, ""});
+    fx.then(step::StatusLine{0, "正在重连服务器，请等待...！"});
     return fx;
 }
 

@@ -52,8 +52,15 @@ public:
     Effects lobbyAskedToConnect();
     // The player brought the table back from the taskbar: away mode ends.
     Effects tableRestored();
-    // The connection went during a round with the lobby there: no longer logged in, kept alive.
-    Effects connectionLost();
+    // The connection went during a round with the lobby there: no longer logged in, kept alive,
+    // and the reconnect starts; `now` is the clock's seconds since midnight.
+    Effects connectionLost(float now);
+    // The reconnect's attempt timer, checked on every main-timer tick: every 3 seconds the
+    // reconnect is complete once the socket is connected, or makes one more attempt, and gives up
+    // after 21.
+    Effects reconnectStep(float now, bool socketConnected);
+    // The server's answer to the reconnect login.
+    Effects reconnectAnswered(bool accepted);
     // An own deal starts the round: the session's part of it, before the round takes the cards.
     Effects ownDealStarted();
 

@@ -5,6 +5,7 @@
 #include "net/messages/calling.h"
 #include "net/messages/deal.h"
 #include "net/messages/departure.h"
+#include "net/messages/login.h"
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
 #include "app/wiring.h"
@@ -553,3 +554,119 @@ TEST_F(TableWindowTest, LobbyMessagesArrivingMidLeaveWaitTheirTurn) {
 }
 
 }  // namespace
+
+// A connection lost in the middle of a round, with the lobby there and a server on loopback that
+// the test plays: the main timer's watch notices, and the clock, not the wall, paces the attempts.
+class ReconnectTest : public TableWindowTest {
+protected:
+    void SetUp() override {
+        TableWindowTest::SetUp();
+        lobby = std::make_unique<BusWindow>(&lobbyWindow, QStringLiteral("Kestrel山庄"),
+                                            WindowBus(busFolder(dir.path())));
+        loop->setLobbyTitle(QStringLiteral("Kestrel山庄"));
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        state.own.serverHost = "127.0.0.1";
+        state.own.serverPort = server.serverPort();
+        loop->loginFrame() = *buildLoginFrame("me", "pw").frame;
+        loop->openConnection();
+        first = accept();
+        ASSERT_NE(first, nullptr);
+        ASSERT_EQ(readFrame(first)[kCommandByte], 18);
+        seatFour();
+        // A hand of two cards, 3 of diamonds and 4 of clubs, from the deal numbered 258.
+        dispatch(encode(Deal{4, {(3 << 8) | 1, (4 << 8) | 2 | (1 << 24)}, false, "", 258}));
+        state.roundRunning = true;
+        state.loggedIn = true;
+        loop->transport().token = SessionToken{0x12, 0x34};
+    }
+    void TearDown() override { loop->endProcessHook = [] {}; }
+
+    QTcpSocket* accept() {
+        if (!QTest::qWaitFor([&] { return server.hasPendingConnections(); }))
+            return nullptr;
+        return server.nextPendingConnection();
+    }
+    CommandFrame readFrame(QTcpSocket* peer) {
+        QByteArray got;
+        CommandFrame f{};
+        const bool whole = QTest::qWaitFor([&] {
+            got += peer->read(static_cast<qint64>(kFrameSize) - got.size());
+            return got.size() == static_cast<qsizetype>(kFrameSize);
+        });
+        if (whole)
+            std::copy(got.begin(), got.end(), f.begin());
+        return f;  // all zero when the frame did not come
+    }
+    // The server drops the player; the watch starts the reconnect and 3 seconds later the first
+    // attempt goes out.
+    void dropAndWaitForTheFirstAttempt() {
+        first->abort();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.reconnecting; }, 5000));
+        EXPECT_FALSE(state.loggedIn);
+        clock.now += 3.0f;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.reconnectAttempts == 1; }));
+        EXPECT_EQ(form.sysmsg(0), QStringLiteral("正在重新连接服务器..."));
+    }
+
+    QWidget lobbyWindow;
+    std::unique_ptr<BusWindow> lobby;
+    QTcpServer server;
+    QTcpSocket* first = nullptr;
+};
+
+TEST_F(ReconnectTest, TheAttemptRejoinsWithTheTokenAndResumeNumberAndTheAnswerLetsTheRoundGoOn) {
+    dropAndWaitForTheFirstAttempt();
+    QTcpSocket* again = accept();
+    ASSERT_NE(again, nullptr);
+    const CommandFrame login = readFrame(again);
+    EXPECT_EQ(login[kCommandByte], 28);
+    EXPECT_EQ(login[14], 1);
+    EXPECT_EQ(login[260], 0x12);
+    EXPECT_EQ(login[261], 0x34);
+    EXPECT_EQ((std::array<uint8_t, 4>{login[268], login[269], login[270], login[271]}),
+              (std::array<uint8_t, 4>{0x02, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(decodeLoginRequest(login).account, "me");
+
+    // Connected at the next check: the reconnect is over, and the server's answer decides.
+    clock.now += 3.0f;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.reconnecting; }));
+    EXPECT_EQ(state.reconnectAttempts, 1);
+    const CommandFrame accepted = encode(ReconnectAnswer{4, true});
+    again->write(reinterpret_cast<const char*>(accepted.data()), static_cast<qint64>(accepted.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.loggedIn; }));
+    EXPECT_TRUE(state.reconnected);
+    EXPECT_EQ(form.sysmsg(0), QStringLiteral("正在重连服务器，请等待...！"));
+    EXPECT_TRUE(state.roundRunning);
+    EXPECT_EQ(ended, 0);
+}
+
+TEST_F(ReconnectTest, ARefusedReconnectEndsTheProcessWithTheLobbyBack) {
+    dropAndWaitForTheFirstAttempt();
+    QTcpSocket* again = accept();
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(readFrame(again)[kCommandByte], 28);
+    const CommandFrame refused = encode(ReconnectAnswer{4, false});
+    again->write(reinterpret_cast<const char*>(refused.data()), static_cast<qint64>(refused.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended > 0; }));
+    EXPECT_FALSE(state.loggedIn);
+}
+
+TEST_F(ReconnectTest, WithTheServerGoneItGivesUpAfterTwentyOneAttempts) {
+    server.close();
+    dropAndWaitForTheFirstAttempt();
+    for (int attempt = 2; attempt <= 21; ++attempt) {
+        clock.now += 3.0f;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.reconnectAttempts == attempt; })) << attempt;
+    }
+    EXPECT_TRUE(state.reconnecting);
+    EXPECT_FALSE(form.notice->isVisible());
+    clock.now += 3.0f;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.reconnecting; }));
+    EXPECT_EQ(state.reconnectAttempts, 21);
+    EXPECT_TRUE(form.notice->isVisible());
+    EXPECT_EQ(form.notice->text(), QStringLiteral("网络已断开,请退出大厅重新登陆游戏"));
+    EXPECT_FALSE(state.roundRunning);
+    EXPECT_FALSE(state.ready);
+    // The process stays until the player closes the notice.
+    EXPECT_EQ(ended, 0);
+}

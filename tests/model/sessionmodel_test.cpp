@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/clock.h"
 #include "net/frame.h"
 #include "net/messages/seating.h"
 
@@ -229,6 +230,82 @@ TEST(SessionModel, ReadyNoticesMarkSeatedPlayersAndAnOwnDealClearsTheMarks) {
     EXPECT_TRUE(t.state.dealHappened);
     EXPECT_EQ(t.state.dealTimeNames[3], "p3");
     EXPECT_GE(positionOf<step::DisarmReadyCountdown>(deal), 0);
+}
+
+// A reconnect checks every 3 seconds: an attempt while the socket is down, done once it is up,
+// and after 21 attempts the table gives up and sends the player back to the lobby.
+TEST(SessionModelReconnect, AttemptsEveryThreeSecondsAndGivesUpAfterTwentyOne) {
+    Session t;
+    t.seatFour();
+    t.state.loggedIn = true;
+    t.state.roundRunning = true;
+    const float start = 86398.0f;  // midnight falls between the attempts
+    Effects lost = t.model.connectionLost(start);
+    EXPECT_FALSE(t.state.loggedIn);
+    EXPECT_GE(positionOf<step::StartKeepAlive>(lost), 0);
+    EXPECT_TRUE(t.state.reconnecting);
+
+    EXPECT_TRUE(t.model.reconnectStep(start + 2.9f, false).steps.empty());
+    float now = start;
+    for (int attempt = 1; attempt <= 21; ++attempt) {
+        now += 3.0f;
+        if (now >= kSecondsPerDay)
+            now -= kSecondsPerDay;
+        Effects fx = t.model.reconnectStep(now, false);
+        ASSERT_EQ(stepsOf<step::ReconnectAttempt>(fx).size(), 1u) << attempt;
+        const auto lines = stepsOf<step::StatusLine>(fx);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[1].text, "正在重新连接服务器...");
+        EXPECT_EQ(t.state.reconnectAttempts, attempt);
+    }
+    Effects gaveUp = t.model.reconnectStep(now + 3.0f, false);
+    EXPECT_TRUE(stepsOf<step::ReconnectAttempt>(gaveUp).empty());
+    const auto notices = stepsOf<step::Notice>(gaveUp);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].text, "网络已断开,请退出大厅重新登陆游戏");
+    EXPECT_TRUE(notices[0].topmost);
+    EXPECT_LT(positionOf<step::RestoreLobby>(gaveUp), positionOf<step::Notice>(gaveUp));
+    EXPECT_GE(positionOf<step::WriteDirect>(gaveUp), 0);  // the leave frame, should the socket be up
+    EXPECT_FALSE(t.state.ready);
+    EXPECT_FALSE(t.state.roundRunning);
+    EXPECT_FALSE(t.state.reconnecting);
+    EXPECT_TRUE(t.model.reconnectStep(now + 9.0f, false).steps.empty());
+}
+
+TEST(SessionModelReconnect, AConnectedSocketEndsItAndTheAnswerDecides) {
+    Session t;
+    t.seatFour();
+    t.state.roundRunning = true;
+    t.model.connectionLost(100.0f);
+    ASSERT_EQ(stepsOf<step::ReconnectAttempt>(t.model.reconnectStep(103.0f, false)).size(), 1u);
+    EXPECT_TRUE(t.model.reconnectStep(106.0f, true).steps.empty());
+    EXPECT_FALSE(t.state.reconnecting);
+    EXPECT_TRUE(t.model.reconnectStep(109.0f, false).steps.empty());
+
+    Session a;
+    a.seatFour();
+    Effects accepted = a.model.reconnectAnswered(true);
+    EXPECT_TRUE(a.state.loggedIn);
+    EXPECT_TRUE(a.state.reconnected);
+    const auto lines = stepsOf<step::StatusLine>(accepted);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].text, "正在重连服务器，请等待...！");
+    EXPECT_TRUE(stepsOf<step::EndProcess>(accepted).empty());
+    // A reconnected session waits longer for its leave frame to go.
+    const auto waits = stepsOf<step::Wait>(a.model.leave());
+    ASSERT_FALSE(waits.empty());
+    EXPECT_EQ(waits[0].ms, 800);
+
+    Session r;
+    r.seatFour();
+    r.state.roundRunning = true;
+    Effects refused = r.model.reconnectAnswered(false);
+    const auto boxes = stepsOf<step::MessageBox>(refused);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "重连服务器失败，退出后请重新入座！");
+    EXPECT_LT(positionOf<step::MessageBox>(refused), positionOf<step::RestoreLobby>(refused));
+    EXPECT_LT(positionOf<step::RestoreLobby>(refused), positionOf<step::EndProcess>(refused));
+    EXPECT_FALSE(r.state.loggedIn);
 }
 
 }  // namespace

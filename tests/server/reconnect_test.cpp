@@ -107,9 +107,10 @@ void expectSameTable(const Client& got, const Client& want) {
     for (size_t r = 0; r < 4; ++r) {
         SCOPED_TRACE("relative seat " + std::to_string(r));
         EXPECT_EQ(g.hands[r].count, w.hands[r].count);
-        if (r == 0)
+        if (r == 0) {
             for (int k = 0; k < w.hands[0].count; ++k)
                 EXPECT_EQ(g.hands[0].codes[static_cast<size_t>(k)], w.hands[0].codes[static_cast<size_t>(k)]) << k;
+        }
         EXPECT_EQ(g.pointsTaken[r], w.pointsTaken[r]);
         EXPECT_EQ(g.bombs[r], w.bombs[r]);
         EXPECT_EQ(shownCards(g, static_cast<int>(r), g.shown[r]), shownCards(w, static_cast<int>(r), w.shown[r]));
@@ -330,8 +331,9 @@ TEST_F(ReconnectFixture, TheResendShowsTheTableAsAClientThatNeverDroppedShowsIt)
                 reached = m.now(hall->table(0), bobSince(bobDeal));
             }
             ASSERT_TRUE(reached);
-            if (deal.roar)
+            if (deal.roar) {
                 ASSERT_EQ(hall->table(0).roundsPlayed() ? 0 : hall->table(0).round()->lone(), 0);
+            }
             const std::vector<CommandFrame> missed = bobSince(bobDeal);
 
             Client live(1);
