@@ -481,6 +481,17 @@ void MainLoop::onRoundMessage(const RoundMessage& message) {
     if (std::holds_alternative<Deal>(message))
         apply(m_session.ownDealStarted());
     apply(m_round.receive(message));
+    if (traceEnabled()) {
+        // The own hand after a deal or an own play, so a run's log shows what the player holds.
+        const auto* p = std::get_if<PlayReport>(&message);
+        if (std::holds_alternative<Deal>(message) || (p && p->seatBit == m_state.own.seatBit)) {
+            const Hand& hand = m_round.state().hands[0];
+            std::string cards;
+            for (int k = 0; k < hand.count; ++k)
+                cards += (k ? " " : "") + cardText(hand.codes[static_cast<size_t>(k)]);
+            trace("hand", QStringLiteral("%1 | %2").arg(hand.count).arg(QString::fromStdString(cards)));
+        }
+    }
     if (afterRoundMessage)
         afterRoundMessage(message);
 }
