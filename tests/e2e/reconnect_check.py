@@ -188,6 +188,36 @@ def trick(ps):
     return [(p["seat"], p["count"], p["type"], p["shown"]) for p in ps[start:]]
 
 
+# The hand client 0 shows once the resend is through, against the hand the server kept for it.
+SUITS = {1: "♦", 2: "♣", 4: "♥", 8: "♠"}
+RANKS = {11: "J", 12: "Q", 13: "K", 14: "A", 15: "2", 16: "小王", 17: "大王"}
+
+
+def card_text(code):
+    rank = (code >> 8) & 0xFF
+    if rank >= 16:
+        return RANKS[rank]
+    return SUITS.get(code & 0x0F, "?") + RANKS.get(rank, str(rank))
+
+
+dealt_codes = {card_id(int(c, 16)): int(c, 16)
+               for c in re.search(r"cards (\S*)", dealt[0][1]).group(1).split(",")}
+kept = Counter(card_text(dealt_codes[i]) for i in hand.elements())
+shown_hand, plays_seen = None, 0
+for line in late_lines:
+    if line.startswith("trace: play:"):
+        plays_seen += 1
+        if plays_seen > len(resent):
+            break
+    elif line.startswith("trace: hand:"):
+        shown_hand = line
+if shown_hand is None:
+    fail("client 0 traced no hand after the reconnect")
+else:
+    held = Counter(shown_hand.split("|", 1)[1].split())
+    if held != kept:
+        fail(f"client 0 shows {shown_hand!r} after the reconnect; the server kept {sorted(kept.elements())}")
+
 table_then = trick(seen[:before])
 table_shown = trick(resent)
 if table_shown != table_then:
