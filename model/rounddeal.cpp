@@ -178,6 +178,16 @@ Effects RoundModel::tickCallCountdown() {
 
 void RoundModel::onCallResult(const CallChoice& c, Effects& fx) {
     const int s = m_session.relativeOf(c.seatBit);
+    // The server answered the own calling turn itself (its clock ran out first): the offer and its
+    // countdown go, or the buttons would stay through the others' turns and answer a second time.
+    if (s == 0 && m_round.callOffer != kNoCallOffer) {
+        m_round.callingTurn = false;
+        m_round.callOffered = false;
+        m_round.callingPhase = false;
+        m_round.callOffer = kNoCallOffer;
+        fx.draw(view::RoarConfirmClosed{});
+        fx.draw(view::ControlsChanged{});
+    }
     if (c.choice == kChoiceCall) {
         m_round.calledFrameShown = true;
         m_round.calledCardShown = true;

@@ -427,6 +427,26 @@ TEST(RoundModelCalling, RoarAndPassAnswers) {
     }
 }
 
+// The server may answer the own calling turn itself when its clock runs out first: the offer goes,
+// and neither the buttons nor the countdown answer a second time.
+TEST(RoundModelCalling, AnOwnCallTheServerMadeClosesTheOffer) {
+    for (const uint8_t offer : {kOfferCallOrRoar, kOfferRoarOrPass}) {
+        Table t;
+        t.holds("9d 8c");
+        t.receive(CallingTurn{1, offer});
+        ASSERT_EQ(t.st().callOffer, offer);
+        t.receive(CallChoice{1, kChoicePass, 0, 0});
+        EXPECT_EQ(t.st().callOffer, kNoCallOffer) << int(offer);
+        EXPECT_FALSE(t.st().callingTurn) << int(offer);
+        t.act(intent::PressCallPass{});
+        t.act(intent::PressRoar{});
+        t.act(intent::AnswerRoar{true});
+        for (int i = 0; i < 12; ++i)
+            t.callTick();
+        EXPECT_TRUE(t.sent.empty()) << int(offer);
+    }
+}
+
 TEST(RoundModelCalling, RoarReplacesTheCall) {
     Table t;
     const Effects call = t.receive(CallChoice{2, kChoiceCall, 14, kSuitClubs});
