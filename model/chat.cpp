@@ -372,10 +372,7 @@ ChatReceived ChatModel::receive(const ChatLine& chat, const ChatSeats& seats, co
     return out;
 }
 
-void ChatModel::clearHistory() {
-    m_state.history.clear();
-    m_state.strip = {};
-}
+void ChatModel::clearHistory() { m_state.history.clear(); }
 
 void ChatModel::addToHistory(std::string_view line) {
     for (std::string& l : wrapChatLine(line, kChatWrapColumns)) m_state.history.push_back(std::move(l));

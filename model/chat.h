@@ -128,7 +128,7 @@ public:
     // A chat line the server relayed (not a plug-in message).
     ChatReceived receive(const ChatLine& line, const ChatSeats& seats, const QuickPhrases& phrases);
 
-    // The table window goes: history and strip are emptied.
+    // The table window is reset: the history is emptied (the strip is the table's own).
     void clearHistory();
 
 private:
