@@ -449,7 +449,10 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
         } else {
             f = botCallFrame(*m_round, seat, m_rng);
         }
+        const bool roar = decodeCallChoice(f).choice == kChoiceRoar;
         handleCall(seat, f, now);
+        if (roar && m_seats[seat].kind == SeatKind::Bot)
+            botSays(seat, kPhraseRoar);
         return;
     }
     CommandFrame f;
@@ -459,7 +462,22 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
     } else {
         f = botPlayFrame(*m_round, seat);
     }
+    const std::optional<PlayFrame> play = decodePlayFrame(f);
     handlePlay(seat, f, now);
+    if (play && !play->pass && isBombType(play->type) && m_seats[seat].kind == SeatKind::Bot)
+        botSays(seat, kPhraseBomb);
+}
+
+// A bot's quick phrase, sent as a player's double click sends it: the list and number for the
+// receivers' bubble and voice, and the line as its shown name (the account) says it.
+void Table::botSays(int seat, const QuickPhrase& phrase) {
+    ChatLine line;
+    line.seatBit = wire::seatBit(seat);
+    line.phraseList = phrase.list;
+    line.phraseNumber = phrase.number;
+    line.byte13 = phrase.list == 2 ? 97 : 0;
+    line.text = m_seats[seat].profile.account + "说道： " + phrase.text;
+    broadcast(encode(line));
 }
 
 void Table::receive(int seat, const CommandFrame& frame, TimePoint now) {

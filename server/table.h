@@ -79,6 +79,16 @@ struct RoundSummary {
     std::array<int64_t, kSeats> coinsAfter{};  // after the settlement, before any relief
 };
 
+// A line of the quick-phrase lists the client reads from chat.ini (assets/chat.ini): the bots say
+// these, and the receivers show the bubble and play the voice of that list and number.
+struct QuickPhrase {
+    uint8_t list = 0;
+    uint8_t number = 0;
+    const char* text = "";
+};
+inline constexpr QuickPhrase kPhraseBomb{2, 1, "看我的炸弹！"};
+inline constexpr QuickPhrase kPhraseRoar{2, 2, "这把我要吼了！"};
+
 class TableEvents {
 public:
     virtual ~TableEvents() = default;
@@ -179,6 +189,7 @@ private:
     void resendRound(int seat, const RoundRecord& record);
     void resendSummary(int seat, const std::vector<PlayEvent>& events);
     void actFor(int seat, bool timedOut, TimePoint now);
+    void botSays(int seat, const QuickPhrase& phrase);
     void handleCall(int seat, const CommandFrame& frame, TimePoint now);
     void handlePlay(int seat, const CommandFrame& frame, TimePoint now);
     void handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint now);

@@ -267,6 +267,63 @@ TEST_F(HallFixture, ChatIsRelayedUnderTheSendersSeatAndPrivateLinesOnlyToTheTwo)
     EXPECT_EQ(log.warnings(), warningsBefore + 2);
 }
 
+// Bots say a quick phrase after each bomb and roar of their own, as a player's double click sends
+// it: list 2, its number, byte 13 = 97, and the line under the bot's shown name. Over a few deals
+// both happen; every bomb and roar a bot made is followed by its line, and nothing else is said.
+TEST_F(HallFixture, BotsSayAQuickPhraseAfterTheirBombsAndRoars) {
+    config.table.botWait = 0s;
+    config.table.botDelay = 0ms;
+    // Seat 1 holds the four wild cards: as a bot it roars one time in two.
+    config.table.dealer = [](Rng&) {
+        using testing::joker;
+        return testing::deckWith({{{}, {joker(16), joker(16, 1), joker(17), joker(17, 1)}, {}, {}}});
+    };
+    int bombs = 0, roars = 0;
+    for (uint64_t seed = 1; seed <= 40 && (bombs == 0 || roars == 0); ++seed) {
+        out.frames.clear();
+        config.tables = 1;
+        config.table.seed = seed;
+        hall = std::make_unique<Hall>(config, out, log);
+        connect(1, "alice");
+        const uint8_t own = seatBitOf(1);
+        hall->received(1, encode(ReadyOrLeave{own, true}), now);
+        // Alice never answers: the server answers for her, and the round runs to its end.
+        for (int step = 0; step < 400 && out.of(1, Command::RoundEnd).size() < 4; ++step)
+            advanceTo(now + 5s);
+        ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4u) << seed;
+        std::map<uint8_t, std::string> names;
+        for (const CommandFrame& f : out.of(1, Command::SeatInfo))
+            names[decodeSeatInfo(f).seatBit] = decodeSeatInfo(f).account;
+
+        std::vector<std::pair<uint8_t, int>> expected;  // seat bit, phrase number
+        std::vector<std::pair<uint8_t, int>> said;
+        for (const CommandFrame& f : out.frames[1]) {
+            if (f[kCommandByte] == commandByte(Command::CallResult)) {
+                const CallChoice c = decodeCallChoice(f);
+                if (c.choice == kChoiceRoar && c.seatBit != own)
+                    expected.push_back({c.seatBit, 2});
+            } else if (f[kCommandByte] == commandByte(Command::Play)) {
+                const PlayReport p = decodePlayReport(f);
+                if (isBombType(p.type) && p.seatBit != own)
+                    expected.push_back({p.seatBit, 1});
+            } else if (f[kCommandByte] == commandByte(Command::Chat)) {
+                const ChatLine line = decodeChatLine(f);
+                EXPECT_EQ(line.phraseList, 2);
+                EXPECT_EQ(line.byte13, 97);
+                EXPECT_EQ(line.addresseeBit, 0);
+                const std::string phrase = line.phraseNumber == 1 ? "看我的炸弹！" : "这把我要吼了！";
+                EXPECT_EQ(line.text, names[line.seatBit] + "说道： " + phrase);
+                said.push_back({line.seatBit, line.phraseNumber});
+            }
+        }
+        EXPECT_EQ(said, expected) << seed;
+        for (const auto& e : expected)
+            ++(e.second == 1 ? bombs : roars);
+    }
+    EXPECT_GT(bombs, 0);
+    EXPECT_GT(roars, 0);
+}
+
 TEST_F(HallFixture, SilenceDropsAConnectionBetweenRoundsOnly) {
     config.table.bots = false;
     config.silenceLimit = 40s;
