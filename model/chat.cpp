@@ -97,74 +97,6 @@ Addressed addressed(std::string_view text, const std::string& prefix, uint8_t ta
     return {ownName + std::string(kSays) + std::string(text), 0};
 }
 
-// INI reading of file bytes by the rules of the INI access: "[section]" and "key=value" lines,
-// names without regard to ASCII case and surrounding blanks, the first section and key of a name.
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-std::string_view trimBlanksAndTabs(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-bool leadsPair(std::string_view s, size_t i) { return static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.size(); }
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (leadsPair(a, i)) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-            ++i;
-        } else if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string iniValue(std::string_view bytes, std::string_view section, std::string_view key) {
-    bool inSection = false;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::string_view line = bytes.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const std::string_view body = trimBlanksAndTabs(line);
-        if (body.empty() || body.front() == ';') continue;
-        if (body.front() == '[') {
-            if (inSection) return {};
-            size_t i = 1;
-            while (i < body.size() && body[i] != ']') i += leadsPair(body, i) ? 2 : 1;
-            inSection = sameName(trimBlanksAndTabs(body.substr(1, i - 1)), section);
-            continue;
-        }
-        const size_t eq = body.find('=');
-        if (!inSection || eq == std::string_view::npos || !sameName(trimBlanksAndTabs(body.substr(0, eq)), key))
-            continue;
-        std::string_view raw = trimBlanksAndTabs(body.substr(eq + 1));
-        size_t i = 0;
-        for (size_t n = 0; n < kIniValueLimit && i < raw.size(); ++n) i += leadsPair(raw, i) ? 2 : 1;
-        const std::string text = cp936ToUtf8(raw.substr(0, i));
-        std::string value;
-        for (char c : trimBlanksAndTabs(text))
-            if (c != '\0') value.push_back(c);
-        return value;
-    }
-    return {};
-}
-
-template <typename Lookup>
-QuickPhrases readPhrases(const Lookup& value) {
-    QuickPhrases phrases;
-    for (int list = 0; list < 2; ++list) {
-        const std::string section = "Phrase" + std::to_string(list + 1);
-        const double num = leadingNumber(value(section, "num"));
-        const int count = num >= kMaxPhrases ? kMaxPhrases : num >= 1 ? static_cast<int>(num) : 0;
-        for (int i = 1; i <= count; ++i) phrases.lists[list].push_back(value(section, std::to_string(i)));
-    }
-    return phrases;
-}
-
 }  // namespace
 
 std::string FiltChat(std::string_view text) {
@@ -232,12 +164,14 @@ std::string QuickPhrases::phrase(int list, int number) const {
 }
 
 QuickPhrases loadQuickPhrases(const classIniFile& ini) {
-    return readPhrases([&](const std::string& section, const std::string& key) { return ini.GetIniKey(section, key); });
-}
-
-QuickPhrases parseQuickPhrases(std::string_view cp936Ini) {
-    return readPhrases(
-        [&](const std::string& section, const std::string& key) { return iniValue(cp936Ini, section, key); });
+    QuickPhrases phrases;
+    for (int list = 0; list < 2; ++list) {
+        const std::string section = "Phrase" + std::to_string(list + 1);
+        const double num = leadingNumber(ini.GetIniKey(section, "num"));
+        const int count = num >= kMaxPhrases ? kMaxPhrases : num >= 1 ? static_cast<int>(num) : 0;
+        for (int i = 1; i <= count; ++i) phrases.lists[list].push_back(ini.GetIniKey(section, std::to_string(i)));
+    }
+    return phrases;
 }
 
 std::string quickPhraseVoiceFile(int relativeSeat, uint8_t sexByte, int list, int number) {

@@ -62,8 +62,6 @@ struct QuickPhrases {
 // Reads the lists through the INI access ("Phrase1" and "Phrase2", "num" then "1".."num"); a
 // missing file reads as two empty lists.
 QuickPhrases loadQuickPhrases(const classIniFile& ini);
-// The same from the file's bytes (code page 936), read by the INI access's rules.
-QuickPhrases parseQuickPhrases(std::string_view cp936Ini);
 
 // The voice file of a quick phrase, without its directory: "v", the relative seat + 1, "0", the sex
 // byte in decimal, "0", the list, the phrase number in two digits at least, ".wav".

@@ -342,7 +342,21 @@ TEST_F(Chat, QuickPhraseSendsListNumberAndAddressee) {
     EXPECT_FALSE(chat.quickPhraseChosen(phrases, 1, 1, "kept", seats).box);
 }
 
-TEST(ChatPhrases, ParsesTheListsFromTheFileBytes) {
+// The lists of a chat.ini with this (UTF-8) content, written in code page 936 and read through the
+// INI access.
+QuickPhrases phrasesOf(const std::string& ini) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("chat_test_" + std::to_string(::getpid()) + ".ini");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << utf8ToCp936(ini);
+    }
+    QuickPhrases phrases = loadQuickPhrases(classIniFile(path.string()));
+    std::filesystem::remove(path);
+    return phrases;
+}
+
+TEST(ChatPhrases, ReadsTheListsFromTheSettingsFile) {
     struct Case {
         const char* what;
         std::string ini;  // UTF-8 here, code page 936 on the way in
@@ -360,26 +374,15 @@ TEST(ChatPhrases, ParsesTheListsFromTheFileBytes) {
         {"comments and a negative num", "[Phrase2]\n;num=4\nnum=-2\n", {}, {}},
     };
     for (const Case& c : cases) {
-        const QuickPhrases q = parseQuickPhrases(utf8ToCp936(c.ini));
+        const QuickPhrases q = phrasesOf(c.ini);
         EXPECT_EQ(q.lists[0], c.list1) << c.what;
         EXPECT_EQ(q.lists[1], c.list2) << c.what;
-
-        // The settings file read through the INI access gives the same lists.
-        const std::filesystem::path path =
-            std::filesystem::temp_directory_path() / ("chat_test_" + std::to_string(::getpid()) + ".ini");
-        {
-            std::ofstream out(path, std::ios::binary);
-            out << utf8ToCp936(c.ini);
-        }
-        const QuickPhrases viaFile = loadQuickPhrases(classIniFile(path.string()));
-        std::filesystem::remove(path);
-        EXPECT_EQ(viaFile.lists, q.lists) << c.what;
     }
     // No file: two empty lists. A huge count stops at what one frame byte can number.
     EXPECT_TRUE(loadQuickPhrases(classIniFile("/nonexistent/chat.ini")).lists[0].empty());
-    EXPECT_EQ(parseQuickPhrases("[Phrase1]\nnum=1000000000\n").lists[0].size(), 255u);
+    EXPECT_EQ(phrasesOf("[Phrase1]\nnum=1000000000\n").lists[0].size(), 255u);
 
-    QuickPhrases q = parseQuickPhrases(utf8ToCp936("[Phrase2]\nnum=2\n1=甲\n2=乙\n"));
+    QuickPhrases q = phrasesOf("[Phrase2]\nnum=2\n1=甲\n2=乙\n");
     EXPECT_EQ(q.phrase(2, 2), "乙");
     EXPECT_EQ(q.phrase(2, 0), "");
     EXPECT_EQ(q.phrase(2, 3), "");
