@@ -24,23 +24,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class RecordingOutbox : public Outbox {
-public:
-    std::map<int64_t, std::vector<CommandFrame>> frames;
-    std::set<int64_t> closed;
-    void send(int64_t conn, const CommandFrame& f) override { frames[conn].push_back(f); }
-    void close(int64_t conn) override { closed.insert(conn); }
-
-    std::vector<CommandFrame> of(int64_t conn, Command c) const {
-        std::vector<CommandFrame> out;
-        auto it = frames.find(conn);
-        if (it != frames.end())
-            for (const CommandFrame& f : it->second)
-                if (f[kCommandByte] == commandByte(c))
-                    out.push_back(f);
-        return out;
-    }
-};
+using testing::RecordingOutbox;
 
 struct HallFixture : ::testing::Test {
     std::ostringstream logText;

@@ -23,12 +23,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class RecordingOutbox : public Outbox {
-public:
-    std::map<int64_t, std::vector<CommandFrame>> frames;
-    void send(int64_t conn, const CommandFrame& f) override { frames[conn].push_back(f); }
-    void close(int64_t) override {}
-};
+using testing::RecordingOutbox;
 
 bool isRoundFrame(const CommandFrame& f) {
     switch (static_cast<Command>(f[kCommandByte])) {
