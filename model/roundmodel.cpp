@@ -1,16 +1,10 @@
 // The round model's entry points and the small steps its decisions share.
 #include "model/roundmodel.h"
+#include "core/overloaded.h"
 
 #include "model/players.h"
 
 namespace vexal {
-
-namespace {
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-}  // namespace
 
 RoundModel::RoundModel(SessionState& session) : m_session(session) { m_round.hands[0].seatBit = session.own.seatBit; }
 

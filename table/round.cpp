@@ -1,5 +1,6 @@
 // Building the round's widgets, the shared drawing helpers and the wiring into the main loop.
 #include "table/round.h"
+#include "core/overloaded.h"
 
 #include "media/anigif.h"
 #include "media/resources.h"
@@ -274,13 +275,6 @@ int RoundView::anchorX(int seat) const { return qRound(kAnchor[seat][0] * sx());
 int RoundView::anchorY(int seat) const { return qRound(kAnchor[seat][1] * sy()); }
 
 
-
-namespace {
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-}  // namespace
 
 void RoundView::draw(const std::vector<ViewChange>& changes) {
     for (const ViewChange& c : changes)

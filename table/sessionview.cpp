@@ -1,4 +1,5 @@
 #include "table/sessionview.h"
+#include "core/overloaded.h"
 
 #include "model/players.h"
 #include "platform/messagebox.h"
@@ -11,10 +12,6 @@
 namespace vexal {
 
 namespace {
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
 QString q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
