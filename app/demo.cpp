@@ -1,10 +1,16 @@
 #include "app/demo.h"
 
 #include "app/mainloop.h"
+#include "platform/trace.h"
+#include "table/chatview.h"
 #include "table/mainform.h"
 #include "table/round.h"
 #include "table/score.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -83,7 +89,93 @@ void Demo::screenshotScore() {
     });
 }
 
+namespace {
+void key(QWidget* target, int code, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void click(QWidget* target, QPoint at, bool twice = false) {
+    const QPointF local(at), global(target->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
+    if (twice) {
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dbl);
+        QCoreApplication::sendEvent(target, &release);
+    }
+}
+}  // namespace
+
+ChatScript::ChatScript(MainLoop& loop, MainForm& form, const QString& script)
+    : QObject(&loop), m_loop(loop), m_form(form), m_steps(script.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+    waitForSeats();
+}
+
+void ChatScript::waitForSeats() {
+    const SessionState& st = m_form.state();
+    bool seated = st.loggedIn;
+    for (const PlayerRecord& p : st.players)
+        seated = seated && !p.nickname.empty();
+    if (seated)
+        next();
+    else
+        QTimer::singleShot(200, this, &ChatScript::waitForSeats);
+}
+
+void ChatScript::next() {
+    if (m_steps.isEmpty())
+        return;
+    const QString step = m_steps.takeFirst();
+    trace("chat-script", step);
+    if (step.startsWith(QStringLiteral("wait:"))) {
+        QTimer::singleShot(step.mid(5).toInt(), this, &ChatScript::next);
+        return;
+    }
+    runStep(step);
+    // Each step gets a moment for the window to answer, as a person's next key would.
+    QTimer::singleShot(50, this, &ChatScript::next);
+}
+
+void ChatScript::runStep(const QString& step) {
+    QLineEdit* box = m_form.Chat;
+    ChatView* chat = m_loop.chatView();
+    if (step.startsWith(QStringLiteral("type:"))) {
+        box->setFocus();
+        for (const QChar c : step.mid(5))
+            key(box, c.isLetterOrNumber() ? c.toUpper().unicode() : Qt::Key_unknown, QString(c));
+    } else if (step == QStringLiteral("enter")) {
+        key(box, Qt::Key_Return, QStringLiteral("\r"));
+    } else if (step == QStringLiteral("backspace")) {
+        key(box, Qt::Key_Backspace, QStringLiteral("\b"));
+    } else if (step == QStringLiteral("send")) {
+        click(m_form.AnNiu[kSend], m_form.AnNiu[kSend]->rect().center());
+    } else if (step.startsWith(QStringLiteral("portrait:"))) {
+        QLabel* face = m_form.Tou[static_cast<size_t>(std::clamp(step.mid(9).toInt(), 0, 3))];
+        click(face, face->rect().center());
+    } else if (step.startsWith(QStringLiteral("phrase:")) && chat) {
+        const QStringList parts = step.split(QLatin1Char(':'));
+        const int list = std::clamp(parts.value(1).toInt(), 1, 2);
+        const int row = parts.value(2).toInt() - 1;
+        PictureButton* button = chat->imgword[static_cast<size_t>(list - 1)];
+        click(button, button->rect().center());
+        // The list is laid out once its window is up.
+        QTimer::singleShot(20, this, [chat, list, row] {
+            QListWidget* entries = chat->huifu()->lists[static_cast<size_t>(list - 1)];
+            if (QListWidgetItem* item = entries->item(row))
+                click(entries->viewport(), entries->visualItemRect(item).center(), true);
+        });
+    }
+}
+
 void installDemo(MainLoop& loop, MainForm& form, RoundView& view) {
+    const QString chatScript = qEnvironmentVariable("VEXAL_CHAT_SCRIPT");
+    if (!chatScript.isEmpty())
+        new ChatScript(loop, form, chatScript);
     const bool autoplay = qEnvironmentVariableIntValue("VEXAL_AUTOPLAY") == 1;
     const QString prefix = qEnvironmentVariable("VEXAL_SCREENSHOT_ROUND");
     if (!autoplay && prefix.isEmpty())

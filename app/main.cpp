@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     vexal::RoundView* round = vexal::installRound(loop, form, state, &sound);
     vexal::installDemo(loop, form, *round);
     vexal::installTableSound(loop, form, state, sound);
+    vexal::installChat(loop, form, &sound, programDir.toStdString());
 
     form.onClose = [&] {
         loop.removeMessageHook();

@@ -1,13 +1,16 @@
 #include "app/mainloop.h"
+#include "core/overloaded.h"
 
 #include "net/messages/login.h"
 #include "net/frame.h"
+#include "net/messages/chat.h"
 #include "net/messages/seating.h"
 #include "platform/eventwait.h"
 #include "platform/messagebox.h"
 #include "platform/trace.h"
 #include "rules/classify.h"
 #include "table/pictures.h"
+#include "table/chatview.h"
 #include "table/round.h"
 #include "table/sessionview.h"
 
@@ -40,6 +43,7 @@ MainLoop::MainLoop(SessionState& state, MainForm& form, const WindowBus& bus, co
       m_clock(form),
       m_sessionView(new SessionView(m_session, form)) {
     m_sessionView->onIntent = [this](const SessionIntent& intent) { act(intent); };
+    m_chatClock.start();
     m_timerBong.setSingleShot(true);
     m_timerBong.setInterval(kTickMilliseconds);
     connect(&m_timerBong, &QTimer::timeout, this, &MainLoop::bongTick);
@@ -365,13 +369,6 @@ std::array<int, 3> MainLoop::timeOfDay() const {
     return {t.hour(), t.minute(), t.second()};
 }
 
-namespace {
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-}  // namespace
-
 // One step of the session, in its turn: the connection, the timers, the lobby and the process
 // are the loop's; what is drawn is the views'.
 void MainLoop::carryOut(const SessionStep& s) {
@@ -427,6 +424,11 @@ void MainLoop::carryOut(const SessionStep& s) {
                    [&](const step::RoundWindowsClosed&) {
                        if (m_roundView)
                            m_roundView->closeRoundWindows();
+                   },
+                   [&](const step::ChatHistoryCleared&) {
+                       m_chat.clearHistory();
+                       if (m_chatView)
+                           m_chatView->drawHistory();
                    },
                    [&](const step::SoundSettingsClosed&) {
                        if (closeSoundSettings)
@@ -501,10 +503,29 @@ void MainLoop::onSessionMessage(const SessionMessage& message) { apply(m_session
 void MainLoop::act(const RoundIntent& intent) { apply(m_round.act(intent)); }
 void MainLoop::act(const SessionIntent& intent) { apply(m_session.act(intent)); }
 
+void MainLoop::act(const ChatIntent& intent) {
+    const ChatContext context{chatSeats(m_state), m_chatClock.elapsed(), m_state.launch.spectator, m_state.loggedIn};
+    const ChatInputResult result = m_chat.act(intent, context, m_phrases);
+    if (result.send) {
+        // The send routine packs the pending text into the frame and empties it.
+        m_transport.pendingChatText = result.send->pendingText;
+        CommandFrame frame = result.send->frame;
+        SendFrame(m_transport, frame);
+    }
+    if (m_chatView)
+        m_chatView->drawInput(result);
+}
+
 void MainLoop::apply(const Effects& fx) {
     for (const CommandFrame& frame : fx.frames) {
         CommandFrame f = frame;
         SendFrame(m_transport, f);
+    }
+    if (m_chatView) {
+        // Clearing the table for a round also closes the chat history.
+        for (const ViewChange& v : fx.view)
+            if (std::holds_alternative<view::RoundCleared>(v))
+                m_chatView->Talk()->hide();
     }
     if (m_roundView) {
         m_roundView->draw(fx.view);
@@ -539,7 +560,13 @@ void MainLoop::onReconnectAnswer(const CommandFrame& frame) {
 }
 
 // Chat and the prop plug-in are not on this table yet: their frames are traced.
-void MainLoop::onChat(const CommandFrame&) { unhandled("chat"); }
+void MainLoop::onChat(const CommandFrame& frame) {
+    const ChatReceived received = m_chat.receive(decodeChatLine(frame), chatSeats(m_state), m_phrases);
+    if (received.blink)
+        m_scheduler.startChatBlink(kChatBlinkCount);
+    if (m_chatView)
+        m_chatView->drawReceived(received);
+}
 void MainLoop::pluginReceive(const CommandFrame&) { unhandled("plug-in frame"); }
 
 void MainLoop::setPluginScoreReady() {}

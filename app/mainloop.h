@@ -5,6 +5,7 @@
 // the lobby and the process, view changes to the views.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "platform/socketadapter.h"
 #include "platform/socks5driver.h"
 #include "platform/windowbus.h"
+#include "model/chat.h"
 #include "model/roundmodel.h"
 #include "model/sessionmodel.h"
 #include "table/clockview.h"
@@ -35,6 +37,7 @@ constexpr uint32_t kLobbyLoginPending = 1126;
 constexpr uint32_t kLobbyLeft = 1024;
 constexpr uint32_t kLobbyDeal = 1127;
 
+class ChatView;
 class RoundView;
 class SessionView;
 
@@ -53,10 +56,16 @@ public:
     QTimer& TimerBong() { return m_timerBong; }
     QTimer& TimerKeepAlive() { return m_timerKeepAlive; }
     RoundModel& round() { return m_round; }
+    ChatModel& chat() { return m_chat; }
     ClockView& clock() { return m_clock; }
 
     // The views, once the table has them; the models decide without them (nothing drawn).
     void setRoundView(RoundView* view) { m_roundView = view; }
+    void setChatView(ChatView* view) { m_chatView = view; }
+    ChatView* chatView() { return m_chatView; }
+    // The quick phrases of "chat.ini", read when the chat is installed.
+    void setQuickPhrases(QuickPhrases phrases) { m_phrases = std::move(phrases); }
+    const QuickPhrases& quickPhrases() const { return m_phrases; }
     RoundView* roundView() { return m_roundView; }
     SessionView& sessionView() { return *m_sessionView; }
     // The sound settings window belongs to the sound side; the session closes it on leaving.
@@ -64,6 +73,7 @@ public:
     // The player's intents from the views, and what any decision of the models asks for.
     void act(const RoundIntent& intent);
     void act(const SessionIntent& intent);
+    void act(const ChatIntent& intent);
     void apply(const Effects& effects);
     // Called after each round message has been applied: the demo switches watch the turns.
     std::function<void(const RoundMessage&)> afterRoundMessage;
@@ -172,7 +182,11 @@ private:
     RoundModel m_round;
     SessionModel m_session;
     ClockView m_clock;
+    ChatModel m_chat;
+    QuickPhrases m_phrases;
+    QElapsedTimer m_chatClock;  // the send gate's milliseconds
     RoundView* m_roundView = nullptr;
+    ChatView* m_chatView = nullptr;
     SessionView* m_sessionView = nullptr;
     QTimer m_timerBong;
     QTimer m_timerKeepAlive;

@@ -1,8 +1,10 @@
 #include "app/wiring.h"
 
 #include "app/mainloop.h"
+#include "core/inifile.h"
 #include "media/sound.h"
 #include "platform/eventwait.h"
+#include "table/chatview.h"
 #include "table/mainform.h"
 #include "table/round.h"
 #include "table/sessionview.h"
@@ -35,6 +37,15 @@ RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, S
         session.goneAway = true;
     }
     return round;
+}
+
+ChatView* installChat(MainLoop& loop, MainForm& form, Sound* sound, const std::string& programDir) {
+    auto* chat = new ChatView(form, loop.chat(), sound);
+    chat->onIntent = [&loop](const ChatIntent& intent) { loop.act(intent); };
+    loop.setChatView(chat);
+    loop.setQuickPhrases(loadQuickPhrases(classIniFile(programDir + "/chat.ini")));
+    chat->setPhrases(loop.quickPhrases());
+    return chat;
 }
 
 TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& session, Sound& sound) {

@@ -1,8 +1,11 @@
-// Wiring the table's areas into the main loop: the round and the sound side.
+// Wiring the table's areas into the main loop: the round, the chat and the sound side.
 #pragma once
+
+#include <string>
 
 namespace vexal {
 
+class ChatView;
 class MainForm;
 class MainLoop;
 class RoundView;
@@ -13,6 +16,10 @@ struct SessionState;
 // Builds the round's view over the main loop's round model: its intents go to the loop, the table
 // buttons it owns (score sheet, hide, rules) to it. VEXAL_AWAY=1 starts the table in away mode.
 RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, Sound* sound);
+
+// Builds the chat's windows over the main loop's chat model and reads the quick phrases from
+// "chat.ini" in `programDir`. `sound` may be null (no voices).
+ChatView* installChat(MainLoop& loop, MainForm& form, Sound* sound, const std::string& programDir);
 
 // Builds the table's sound side and connects it to the table button and the exit paths.
 TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& session, Sound& sound);

@@ -116,6 +116,7 @@ constexpr int kTickMilliseconds = 50;           // TimerBong
 constexpr int kKeepAliveMilliseconds = 5000;    // TimerKeepAlive
 constexpr int kWatchdogLimit = 5000;            // receive runs without a frame during a round
 constexpr int kSeatBubbleTicks = 40;
+constexpr int kChatBlinkCount = 8;
 constexpr int kVideoRefreshTicks = 4;           // the refresh happens when the count exceeds 3
 constexpr int kLobbyLoginMessage = 22;          // posted on every login-task run
 constexpr int kLobbyLoginSentMessage = 771;     // posted when the login frame is written
@@ -139,7 +140,7 @@ public:
     void disarmAll();
     void restartCountdownClock();
 
-    // Chat reception starts the chat button blinking for `count` alternations.
+    // Chat reception starts the chat button blinking for `count` alternations (`kChatBlinkCount`).
     void startChatBlink(int count);
     int chatBlinkCount() const { return m_chatBlinkCount; }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/numbers.h"
+#include "core/overloaded.h"
+#include "model/session.h"
 #include "net/cp936.h"
 #include "net/frame.h"
 
@@ -154,6 +156,17 @@ int chatRelativeSeat(uint8_t seatBit, uint8_t ownSeatBit) {
     return ((index(seatBit) - index(ownSeatBit)) % 4 + 4) % 4;
 }
 
+ChatSeats chatSeats(const SessionState& session) {
+    ChatSeats seats;
+    seats.ownSeatBit = session.own.seatBit;
+    for (size_t r = 0; r < 4; ++r) {
+        seats.names[r] = session.players[r].nickname;
+        seats.sexes[r] = session.players[r].male ? 1 : 0;
+        seats.seatBits[r] = session.seatBits[r];
+    }
+    return seats;
+}
+
 std::string chatTargetPrefix(std::string_view name) { return "你对" + std::string(name) + "说 ："; }
 
 std::string QuickPhrases::phrase(int list, int number) const {
@@ -178,6 +191,41 @@ std::string quickPhraseVoiceFile(int relativeSeat, uint8_t sexByte, int list, in
     const std::string phrase = (number < 10 ? "0" : "") + std::to_string(number);
     return "v" + std::to_string(relativeSeat + 1) + "0" + std::to_string(sexByte) + "0" + std::to_string(list) +
            phrase + ".wav";
+}
+
+ChatInputResult ChatModel::act(const ChatIntent& intent, const ChatContext& context, const QuickPhrases& phrases) {
+    ChatInputResult result;
+    std::visit(Overloaded{
+                   [&](const intent::ChatKey&) { result.historyChanged = keyPressed(); },
+                   [&](const intent::ChatEnter& i) {
+                       result = enterPressed(i.box, context.nowMs, context.spectator, context.seats);
+                   },
+                   [&](const intent::ChatSendButton& i) { result = sendButtonPressed(i.box, context.seats); },
+                   [&](const intent::ChatBackspace& i) { backspacePressed(i.box, i.caret); },
+                   [&](const intent::ChatBoxChanged&) { result.box = boxChanged(); },
+                   [&](const intent::ChatPhrase& i) {
+                       result = quickPhraseChosen(phrases, i.list, i.index, i.box, context.seats);
+                   },
+                   [&](const intent::ChatPortrait& i) {
+                       result.box = portraitClicked(i.seat, context.loggedIn, i.box, context.seats);
+                       result.focusBox = result.box.has_value();
+                   },
+               },
+               intent);
+    return result;
+}
+
+BubbleFade::Step BubbleFade::tick() {
+    Step step;
+    counter += fadeIn;
+    if (counter < peak) {
+        step.opacity = counter;
+    } else if (counter > peak + showTime) {
+        peak -= fadeOut;
+        step.opacity = peak;
+        step.done = peak <= 1;
+    }
+    return step;
 }
 
 bool ChatModel::keyPressed() {

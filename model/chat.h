@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/inifile.h"
@@ -46,6 +47,10 @@ struct ChatSeats {
     std::array<uint8_t, 4> seatBits{};    // each seat's bit from its seat data
 };
 
+struct SessionState;
+// The chat's view of the session's seats.
+ChatSeats chatSeats(const SessionState& session);
+
 // The relative seat (0..3) of a seat bit, seen from the own seat bit.
 int chatRelativeSeat(uint8_t seatBit, uint8_t ownSeatBit);
 
@@ -78,7 +83,30 @@ struct ChatSend {
 struct ChatInputResult {
     std::optional<ChatSend> send;
     std::optional<std::string> box;  // the chat box's new text (caret at its end)
+    bool focusBox = false;           // the chat box takes the focus
     bool historyChanged = false;     // the history was emptied or got the too-fast notice
+};
+
+// What the player does to the chat, as the chat box and its windows report it. `box` is the chat
+// box's text at that moment.
+namespace intent {
+struct ChatKey {};                                    // any key pressed in the chat box
+struct ChatEnter { std::string box; };                // Enter in the chat box
+struct ChatSendButton { std::string box; };           // table button 0
+struct ChatBackspace { std::string box; size_t caret = 0; };  // before the box handles it
+struct ChatBoxChanged {};                             // the box's text changed
+struct ChatPhrase { int list = 1; int index = 0; std::string box; };  // double click, index from 0
+struct ChatPortrait { int seat = 0; std::string box; };  // click on a relative seat's portrait
+}  // namespace intent
+using ChatIntent = std::variant<intent::ChatKey, intent::ChatEnter, intent::ChatSendButton, intent::ChatBackspace,
+                                intent::ChatBoxChanged, intent::ChatPhrase, intent::ChatPortrait>;
+
+// What the chat's decisions read from the rest of the table at that moment.
+struct ChatContext {
+    ChatSeats seats;
+    int64_t nowMs = 0;  // any steady millisecond clock
+    bool spectator = false;
+    bool loggedIn = false;
 };
 
 // What a received chat line asks for beyond the history and the strip.
@@ -88,6 +116,22 @@ struct ChatReceived {
     std::string bubblePhrase;        // a quick phrase to show beside the speaker (empty: none)
     std::string voiceFile;           // a quick phrase's voice file name (empty: none)
     bool blink = false;              // start the chat button's blink
+};
+
+// A speech bubble's fade: the counter climbs by `fadeIn` a tick and is the opacity while below
+// the peak; once it is past peak + `showTime` the peak falls by `fadeOut` a tick and is the
+// opacity; at 1 or less the bubble is done.
+struct BubbleFade {
+    int counter = 0;
+    int peak = 210;
+    int fadeIn = 8;
+    int fadeOut = 4;
+    int showTime = 2000;
+    struct Step {
+        bool done = false;
+        std::optional<int> opacity;  // the new opacity, when it changes
+    };
+    Step tick();
 };
 
 struct ChatState {
@@ -103,6 +147,9 @@ struct ChatState {
 class ChatModel {
 public:
     const ChatState& state() const { return m_state; }
+
+    // One intent of the player, decided with the table as `context` describes it.
+    ChatInputResult act(const ChatIntent& intent, const ChatContext& context, const QuickPhrases& phrases);
 
     // Any key press in the chat box: a history over its limit is emptied. Returns true if it was.
     bool keyPressed();

@@ -129,6 +129,7 @@ struct ScoreSheetCleared {};
 struct RoundWindowsClosed {};
 struct SoundSettingsClosed {};
 struct ChatLineCleared {};
+struct ChatHistoryCleared {};
 struct TableMinimised {};
 struct TableBroughtUp {};                  // restored if minimised, and activated
 // One reconnect attempt: the kept login becomes the reconnect login with the newest token and
@@ -146,7 +147,8 @@ using SessionStep =
                  step::PointsTakenCleared, step::Advertisement, step::Shuffle, step::Notice, step::NoticeHidden,
                  step::ExitConfirmHidden, step::SessionRecordCleared, step::SessionRecordSeatCleared, step::SessionRecordShown,
                  step::SessionRecordHidden, step::ScoreBoardShown, step::ScoreSheetHidden, step::ScoreSheetCleared,
-                 step::RoundWindowsClosed, step::SoundSettingsClosed, step::ChatLineCleared, step::TableMinimised,
+                 step::RoundWindowsClosed, step::SoundSettingsClosed, step::ChatLineCleared, step::ChatHistoryCleared,
+                 step::TableMinimised,
                  step::TableBroughtUp, step::ReconnectAttempt>;
 
 // What the session's side does for the round: its timers, the lobby, the departure hold.

@@ -1,4 +1,5 @@
 #include "model/sessionmodel.h"
+#include "core/overloaded.h"
 
 #include "core/clock.h"
 #include "model/players.h"
@@ -8,10 +9,6 @@
 namespace vexal {
 
 namespace {
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
 
 constexpr uint32_t kLobbyLoginFailed = 22;
 constexpr uint32_t kLobbyLoggedIn = 771;
@@ -380,6 +377,7 @@ Effects SessionModel::tableWindowReset() {
     fx.then(step::SessionRecordCleared{});
     fx.then(step::ScoreSheetCleared{});
     fx.then(step::RemoveRoundFile{});
+    fx.then(step::ChatHistoryCleared{});
     m_state.playersPresent = 0;
     m_state.roundCounter = 0;
     m_state.timeoutCount = 0;

@@ -79,6 +79,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
             restoreHoveredButtons();
         if (watched == LbMove && event->type() == QEvent::MouseButtonPress &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            emit dragStarted();
             LbMove->setCursor(Qt::SizeAllCursor);
             if (windowHandle())
                 windowHandle()->startSystemMove();

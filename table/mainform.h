@@ -128,6 +128,8 @@ signals:
     void escapePressed();
     // Resized to any state but minimised (restored by the user, say).
     void resizedIntoView();
+    // The player starts dragging the window by its strip.
+    void dragStarted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
