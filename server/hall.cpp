@@ -11,81 +11,65 @@ namespace {
 
 constexpr const char* kSilentReason = "长时间没有响应，您已离开游戏桌。";
 constexpr const char* kShutdownReason = "游戏服务器正在关闭，请稍后重新进入。";
+constexpr int64_t kNoOwner = INT64_MIN;  // a key whose connection is gone
 
 }  // namespace
 
 Hall::Hall(const HallConfig& config, Outbox& out, Logger& log)
-    : m_config(config), m_out(out), m_log(log), m_rng(config.table.seed ^ 0x5EA7ED),
-      m_accountsFile(config.accountsFile) {
-    loadAccounts();
-    for (int i = 0; i < config.tables; ++i)
-        m_tables.push_back(std::make_unique<Table>(i, config.table, out, *this, log));
+    : Hall(config, out, log, *new Directory(config.tables, 1, config.accountsFile, log), 0, nullptr) {
+    m_ownDirectory.reset(m_directory);
 }
 
-void Hall::loadAccounts() {
-    if (m_accountsFile.empty())
-        return;
-    std::string text, error;
-    switch (readTextFile(m_accountsFile, text, error)) {
-    case FileRead::Missing:
-        m_log.info("accounts: " + m_accountsFile + " does not exist yet, no accounts");
-        return;
-    case FileRead::Failed:
-        // Writing over a file we could not read would lose every account in it.
-        m_log.error("accounts: cannot read " + m_accountsFile + ": " + error + "; accounts are kept in memory only");
-        m_accountsFile.clear();
-        return;
-    case FileRead::Read:
-        break;
+Hall::Hall(const HallConfig& config, Outbox& out, Logger& log, Directory& directory, int index, HallRouter* router)
+    : m_config(config), m_out(out), m_log(log), m_directory(&directory), m_index(index), m_router(router),
+      m_rng(config.table.seed ^ 0x5EA7ED ^ static_cast<uint64_t>(index) << 32) {
+    for (int g = index; g < config.tables; g += directory.hallCount()) {
+        TableSlot slot;
+        slot.table = std::make_unique<Table>(g, config.table, out, *this, log);
+        slot.key = m_due.addKey();
+        m_keyOwner.resize(static_cast<size_t>(slot.key) + 1);
+        m_keyOwner[static_cast<size_t>(slot.key)] = -1 - static_cast<int64_t>(m_tables.size());
+        m_tables.push_back(std::move(slot));
     }
-    AccountFileContents contents = parseAccounts(text);
-    for (const std::string& problem : contents.problems)
-        m_log.warn("accounts: " + m_accountsFile + " " + problem + ", line skipped");
-    if (!contents.problems.empty()) {
-        // The next write leaves the skipped lines out; the file as it was stays beside it.
-        if (writeFileAtomically(m_accountsFile + ".bad", text, error))
-            m_log.warn("accounts: the file as read is kept as " + m_accountsFile + ".bad");
-        else
-            m_log.error("accounts: cannot keep a copy of the file as read: " + error);
-    }
-    for (AccountRecord& record : contents.records) {
-        Profile& p = m_profiles[record.account];
-        static_cast<AccountRecord&>(p) = std::move(record);
-        p.nickname = p.account;
-    }
-    m_log.info("accounts: " + std::to_string(contents.records.size()) + " read from " + m_accountsFile);
+    for (int local = 0; local < tableCount(); ++local)
+        tableChanged(local);
 }
 
 void Hall::persist() {
-    if (!m_accountsChanged || m_accountsFile.empty())
-        return;
-    m_accountsChanged = false;
-    std::vector<AccountRecord> records;
-    records.reserve(m_profiles.size());
-    for (const auto& [name, p] : m_profiles)
-        records.push_back(p);
-    std::string error;
-    if (!writeFileAtomically(m_accountsFile, formatAccounts(std::move(records)), error))
-        m_log.error("accounts: cannot write " + error);
+    if (!m_changedProfiles.empty()) {
+        std::vector<Profile> changed;
+        changed.reserve(m_changedProfiles.size());
+        for (auto& [name, p] : m_changedProfiles)
+            changed.push_back(std::move(p));
+        m_changedProfiles.clear();
+        m_directory->update(changed);
+    }
+    m_directory->persist();
 }
 
-std::optional<AccountRecord> Hall::account(const std::string& name) const {
-    auto it = m_profiles.find(name);
-    if (it == m_profiles.end())
-        return std::nullopt;
-    return it->second;
-}
+std::optional<AccountRecord> Hall::account(const std::string& name) const { return m_directory->account(name); }
 
 uint16_t Hall::newToken() {
     return static_cast<uint16_t>(1 + drawBelow(m_rng, 0xFFFF));
 }
 
 void Hall::connected(int64_t conn, TimePoint now) {
-    m_connections[conn] = Connection{now, now, 0, -1, -1};
+    Connection& c = m_connections[conn];
+    c = Connection{now, now, 0, -1, -1, m_due.addKey()};
+    m_keyOwner.resize(std::max(m_keyOwner.size(), static_cast<size_t>(c.key) + 1));
+    m_keyOwner[static_cast<size_t>(c.key)] = conn;
+    watch(c);
+}
+
+void Hall::adopt(int64_t conn, const CommandFrame& frame, int hops, TimePoint openedAt, TimePoint now) {
+    connected(conn, now);
+    m_connections[conn].openedAt = openedAt;
+    route(conn, frame, hops, now);
+    persist();
 }
 
 void Hall::received(int64_t conn, const CommandFrame& frame, TimePoint now) {
-    route(conn, frame, now);
+    route(conn, frame, 0, now);
     persist();
 }
 
@@ -94,7 +78,15 @@ void Hall::drop(int64_t conn, const std::string& why) {
     m_out.close(conn);
 }
 
-void Hall::route(int64_t conn, const CommandFrame& frame, TimePoint now) {
+void Hall::handOver(int64_t conn, int hall, const CommandFrame& frame, int hops) {
+    auto it = m_connections.find(conn);
+    m_due.removeKey(it->second.key);
+    m_keyOwner[static_cast<size_t>(it->second.key)] = kNoOwner;
+    m_connections.erase(it);
+    m_router->handOver(conn, hall, frame, hops);
+}
+
+void Hall::route(int64_t conn, const CommandFrame& frame, int hops, TimePoint now) {
     auto it = m_connections.find(conn);
     if (it == m_connections.end())
         return;
@@ -103,9 +95,9 @@ void Hall::route(int64_t conn, const CommandFrame& frame, TimePoint now) {
     const auto command = static_cast<Command>(frame[kCommandByte]);
     if (c.table < 0) {
         if (command == Command::Login)
-            return login(conn, c, frame, now);
+            return login(conn, c, frame, hops, now);
         if (command == Command::ReconnectLogin)
-            return reconnect(conn, c, frame, now);
+            return reconnect(conn, c, frame, hops, now);
         if (command != Command::KeepAlive)
             m_log.warn("connection " + std::to_string(conn) + ": refused command " +
                        std::to_string(frame[kCommandByte]) + " before login");
@@ -115,10 +107,16 @@ void Hall::route(int64_t conn, const CommandFrame& frame, TimePoint now) {
         m_log.warn("connection " + std::to_string(conn) + ": refused a second login");
         return;
     }
-    m_tables[c.table]->receive(c.seat, frame, now);
+    const int local = c.table;
+    Table& t = *m_tables[local].table;
+    t.receive(c.seat, frame, now);
+    // Bots with no delay answer the play at once: their plays leave with it, in the same writes.
+    if (std::optional<TimePoint> next = t.nextWakeup(); next && *next <= now)
+        t.tick(now);
+    tableChanged(local);
 }
 
-void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, TimePoint now) {
+void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, int hops, TimePoint now) {
     LoginRequest req = decodeLoginRequest(frame);
     auto answer = [&](LoginResult result) {
         m_out.send(conn, encode(LoginAnswer{0, static_cast<uint8_t>(m_config.table.turnSeconds),
@@ -128,54 +126,70 @@ void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, TimePoi
         answer(LoginResult::VerificationFailed);
         return drop(conn, "login refused: account \"" + req.account + "\"");
     }
-    for (const auto& t : m_tables) {
-        if (t->holdsAccount(req.account)) {
-            answer(LoginResult::StartRefused);
-            return drop(conn, "login refused: " + req.account + " is seated already");
+    std::optional<Profile> profile =
+        m_directory->claim(req.account, m_index, m_config.table.startCoins, hops == 0);
+    if (!profile) {
+        answer(LoginResult::StartRefused);
+        return drop(conn, "login refused: " + req.account + " is seated already");
+    }
+    // The lowest table that can seat a newcomer; another hall's table as far as it looks from
+    // here, which that hall checks again. A login bounced about too often takes what is here.
+    const int halls = m_directory->hallCount();
+    const bool mayHandOver = m_router && hops < 4 * halls;
+    for (int g = 0; g < m_directory->tableCount(); ++g) {
+        const int owner = m_directory->hallOfTable(g);
+        if (owner != m_index) {
+            if (mayHandOver && m_directory->seatable(g)) {
+                m_directory->unclaim(req.account);
+                return handOver(conn, owner, frame, hops + 1);
+            }
+            continue;
         }
-    }
-    auto [pit, fresh] = m_profiles.try_emplace(req.account);
-    Profile& profile = pit->second;
-    if (fresh) {
-        profile.account = req.account;
-        profile.nickname = req.account;
-        profile.coins = m_config.table.startCoins;
-    }
-    ++profile.loginCount;
-    m_accountsChanged = true;
-    for (auto& t : m_tables) {
-        if (!t->canSeat())
+        const int local = localTable(g);
+        Table& t = *m_tables[local].table;
+        if (!t.canSeat())
             continue;
         c.token = newToken();
-        c.table = t->index();
+        c.table = local;
         c.seat = -2;  // set below; frames sent while seating already go to this connection
-        int seat = t->seatHuman(conn, c.token, profile, now);
+        int seat = t.seatHuman(conn, c.token, *profile, now);
+        tableChanged(local);
         auto again = m_connections.find(conn);
         if (again == m_connections.end())
             return;
         if (seat >= 0 && again->second.table < 0)
             return;  // seated and put out at once: short of coins with no relief left today
         again->second.seat = seat;
-        if (seat >= 0)
+        if (seat >= 0) {
+            watch(again->second);
             return;
+        }
         again->second.table = -1;
         break;
     }
+    m_directory->unclaim(req.account);
     answer(LoginResult::StartRefused);
     drop(conn, "login refused: every table is full");
 }
 
-void Hall::reconnect(int64_t conn, Connection& c, const CommandFrame& frame, TimePoint now) {
+void Hall::reconnect(int64_t conn, Connection& c, const CommandFrame& frame, int hops, TimePoint now) {
     LoginRequest req = decodeLoginRequest(frame);
     const uint16_t token = static_cast<uint16_t>(req.token0 << 8 | req.token1);
-    for (auto& t : m_tables) {
-        int seat = t->reconnectSeat(req.account, token, req.resumeNumber);
+    if (m_router && hops < 4 * m_directory->hallCount()) {
+        std::optional<int> owner = m_directory->hallOf(req.account);
+        if (owner && *owner != m_index)
+            return handOver(conn, *owner, frame, hops + 1);
+    }
+    for (int local = 0; local < tableCount(); ++local) {
+        Table& t = *m_tables[local].table;
+        int seat = t.reconnectSeat(req.account, token, req.resumeNumber);
         if (seat < 0)
             continue;
         c.token = token;
-        c.table = t->index();
+        c.table = local;
         c.seat = seat;
-        t->resume(seat, conn, now);
+        t.resume(seat, conn, now);
+        tableChanged(local);
         return;
     }
     CommandFrame refused = encode(ReconnectAnswer{0, false});
@@ -189,32 +203,39 @@ void Hall::disconnected(int64_t conn, TimePoint now) {
         return;
     Connection c = it->second;
     m_connections.erase(it);
-    if (c.table >= 0 && c.seat >= 0 && m_tables[c.table]->connectionOf(c.seat) == conn)
-        m_tables[c.table]->connectionLost(c.seat, now);
+    m_due.removeKey(c.key);
+    m_keyOwner[static_cast<size_t>(c.key)] = kNoOwner;
+    if (c.table >= 0 && c.seat >= 0 && m_tables[c.table].table->connectionOf(c.seat) == conn) {
+        m_tables[c.table].table->connectionLost(c.seat, now);
+        tableChanged(c.table);
+    }
     persist();
 }
 
 void Hall::seatReleased(int64_t conn, const Profile& profile) {
-    m_profiles[profile.account] = profile;
-    m_accountsChanged = true;
+    m_changedProfiles.erase(profile.account);
+    m_directory->release(profile);
     auto it = m_connections.find(conn);
     if (it != m_connections.end()) {
         it->second.table = -1;
         it->second.seat = -1;
+        watch(it->second);
     }
 }
 
 void Hall::profileUpdated(const Profile& profile) {
-    m_profiles[profile.account] = profile;
-    m_accountsChanged = true;
+    m_changedProfiles[profile.account] = profile;
 }
 
 void Hall::roundSettled(const RoundSummary& summary) {
     ++m_roundsSettled;
     // Silence is counted from the end of the round, when the client's keep-alive may resume.
-    for (auto& [conn, c] : m_connections)
-        if (c.table == summary.table && c.lastHeard < summary.at)
-            c.lastHeard = summary.at;
+    const Table& t = *m_tables[localTable(summary.table)].table;
+    for (int seat = 0; seat < kSeats; ++seat) {
+        auto it = m_connections.find(t.connectionOf(seat));
+        if (it != m_connections.end() && it->second.lastHeard < summary.at)
+            it->second.lastHeard = summary.at;
+    }
 }
 
 CommandFrame Hall::stamped(CommandFrame frame, uint16_t token) {
@@ -237,43 +258,84 @@ void Hall::shutdown(TimePoint now) {
     persist();
 }
 
-void Hall::tick(TimePoint now) {
-    std::vector<std::pair<int64_t, std::string>> silent;
-    for (const auto& [conn, c] : m_connections) {
-        if (c.table < 0 && now >= c.openedAt + m_config.loginLimit && now >= c.lastHeard + m_config.loginLimit)
-            silent.emplace_back(conn, "no login");
-        // The client stops its keep-alive while a round is dealt, so silence only counts between
-        // rounds.
-        else if (c.table >= 0 && !m_tables[c.table]->roundRunning() && now >= c.lastHeard + m_config.silenceLimit)
-            silent.emplace_back(conn, "silent too long");
+void Hall::tableChanged(int local) {
+    TableSlot& slot = m_tables[local];
+    const Table& t = *slot.table;
+    if (std::optional<TimePoint> next = t.nextWakeup())
+        m_due.set(slot.key, *next);
+    else
+        m_due.clear(slot.key);
+    m_directory->setSeatable(t.index(), t.canSeat());
+    const bool running = t.roundRunning();
+    if (slot.running && !running) {
+        // Between rounds the players' silence counts again.
+        for (int seat = 0; seat < kSeats; ++seat) {
+            auto it = m_connections.find(t.connectionOf(seat));
+            if (it != m_connections.end())
+                watch(it->second);
+        }
     }
-    for (const auto& [conn, why] : silent) {
-        const Connection& c = m_connections[conn];
-        if (c.table >= 0 && c.seat >= 0)
-            m_out.send(conn, stamped(encode(Removal{wire::seatBit(c.seat), kSilentReason}), c.token));
-        drop(conn, why);
-        disconnected(conn, now);
-    }
-    for (auto& t : m_tables)
-        t->tick(now);
-    persist();
+    slot.running = running;
 }
 
-std::optional<TimePoint> Hall::nextWakeup() const {
-    std::optional<TimePoint> next;
-    auto consider = [&](std::optional<TimePoint> t) {
-        if (t && (!next || *t < *next))
-            next = t;
-    };
-    for (const auto& t : m_tables)
-        consider(t->nextWakeup());
-    for (const auto& [conn, c] : m_connections) {
-        if (c.table < 0)
-            consider(std::max(c.openedAt, c.lastHeard) + m_config.loginLimit);
-        else if (!m_tables[c.table]->roundRunning())
-            consider(c.lastHeard + m_config.silenceLimit);
+std::optional<TimePoint> Hall::connectionDue(const Connection& c) const {
+    if (c.table < 0)
+        return std::max(c.openedAt, c.lastHeard) + m_config.loginLimit;
+    // The client stops its keep-alive while a round is dealt, so silence only counts between
+    // rounds.
+    if (m_tables[c.table].table->roundRunning())
+        return std::nullopt;
+    return c.lastHeard + m_config.silenceLimit;
+}
+
+// Frames heard later move the real deadline on without touching the heap: the entry held comes
+// due early, and checkConnection puts it back at the real one.
+void Hall::watch(Connection& c) {
+    std::optional<TimePoint> due = connectionDue(c);
+    if (!due)
+        return;
+    std::optional<TimePoint> held = m_due.deadline(c.key);
+    if (!held || *due < *held)
+        m_due.set(c.key, *due);
+}
+
+void Hall::checkConnection(int64_t conn, TimePoint now) {
+    auto it = m_connections.find(conn);
+    if (it == m_connections.end())
+        return;
+    const Connection& c = it->second;
+    std::optional<TimePoint> due = connectionDue(c);
+    if (!due)
+        return;  // a round runs; its end watches the connection again
+    if (now < *due) {
+        m_due.set(c.key, *due);
+        return;
     }
-    return next;
+    if (c.table >= 0 && c.seat >= 0)
+        m_out.send(conn, stamped(encode(Removal{wire::seatBit(c.seat), kSilentReason}), c.token));
+    drop(conn, c.table < 0 ? "no login" : "silent too long");
+    disconnected(conn, now);
+}
+
+void Hall::tick(TimePoint now) {
+    m_dueKeys.clear();
+    while (std::optional<int> key = m_due.popDue(now))
+        m_dueKeys.push_back(*key);
+    // Silent connections go first: a round due now would otherwise start with them.
+    for (int key : m_dueKeys) {
+        const int64_t owner = m_keyOwner[static_cast<size_t>(key)];
+        if (owner >= 0)
+            checkConnection(owner, now);
+    }
+    for (int key : m_dueKeys) {
+        const int64_t owner = m_keyOwner[static_cast<size_t>(key)];
+        if (owner < 0 && owner != kNoOwner) {
+            const int local = static_cast<int>(-1 - owner);
+            m_tables[local].table->tick(now);
+            tableChanged(local);
+        }
+    }
+    persist();
 }
 
 }  // namespace vexal::server

@@ -23,6 +23,7 @@ void Logger::write(LogLevel level, std::string_view text) {
     if (!enabled(level))
         return;
     static constexpr const char* kTags[] = {"", "error", "warn", "info", "debug"};
+    std::lock_guard lock(m_mutex);
     *m_out << kTags[static_cast<int>(level)] << ": " << text << '\n';
     m_out->flush();
 }

@@ -1,7 +1,10 @@
-// Server log lines on a stream, filtered by level.
+// Server log lines on a stream, filtered by level. Halls on several threads share one logger;
+// lines are written whole.
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -29,7 +32,8 @@ public:
 private:
     std::ostream* m_out;
     LogLevel m_level;
-    int m_warnings = 0;
+    std::atomic<int> m_warnings{0};
+    std::mutex m_mutex;
 };
 
 }  // namespace vexal::server

@@ -1,5 +1,6 @@
 // vexal-server: the reference game server with bots, or in-process bot self-play.
 #include <csignal>
+#include <thread>
 #include <iostream>
 #include <random>
 #include <string_view>
@@ -39,27 +40,12 @@ int main(int argc, char** argv) {
     }
 
     try {
-        asio::io_context io;
-        NetServer net(io, options->port, log);
-        Hall hall(options->hall, net, log);
-        net.start(hall);
-        asio::signal_set signals(io, SIGINT, SIGTERM);
-        asio::steady_timer grace(io);
-        signals.async_wait([&](asio::error_code, int) {
-            log.info("shutting down");
-            net.stopAccepting();
-            hall.shutdown(Clock::now());
-            // The removal notices get a moment to leave before everything closes.
-            grace.expires_after(std::chrono::milliseconds(300));
-            grace.async_wait([&](asio::error_code) {
-                net.stop();
-                io.stop();
-            });
-        });
+        NetServer net(options->port, options->threads, options->hall, log);
         log.info("seed " + std::to_string(options->hall.table.seed) + ", " +
-                 std::to_string(options->hall.tables) + " tables");
+                 std::to_string(options->hall.tables) + " tables, " + std::to_string(net.threads()) +
+                 (net.threads() == 1 ? " thread" : " threads"));
         std::cout << "listening on 127.0.0.1:" << net.port() << std::endl;
-        io.run();
+        net.run();
     } catch (const std::exception& e) {
         std::cerr << "vexal-server: " << e.what() << '\n';
         return 1;

@@ -1,58 +1,126 @@
-// The TCP side of vexal-server: one Asio io_context on one thread, 272-byte frames in and out,
-// a timer that wakes the hall when something is due.
+// The TCP side of vexal-server: one Asio event loop per thread, each with a hall of its own
+// tables; 272-byte frames in and out, the frames one event produces for a connection leaving in
+// one write, and a timer per loop that wakes the hall when its earliest deadline comes.
 #pragma once
 
 #include <asio.hpp>
 
+#include <array>
+#include <atomic>
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <memory>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
 #include "server/hall.h"
 
 namespace vexal::server {
 
-class NetServer : public Outbox {
-public:
-    NetServer(asio::io_context& io, uint16_t port, Logger& log);
+class NetServer;
 
-    // Starts accepting; the hall must outlive the server's work.
-    void start(Hall& hall);
-    // No new connections and no more timer wake-ups; the open ones go on until closed.
-    void stopAccepting();
-    void stop();
-    uint16_t port() const { return m_port; }
+// One thread's event loop and hall. Everything in it runs on that thread; other threads reach
+// it only by posting to its io_context.
+class HallLoop : public Outbox, public HallRouter {
+public:
+    HallLoop(NetServer& server, const HallConfig& config, Logger& log, Directory& directory, int index);
+
+    asio::io_context& io() { return m_io; }
+    Hall& hall() { return m_hall; }
+
+    // A socket accepted for this loop (already bound to its io_context).
+    void take(asio::ip::tcp::socket socket, int64_t conn);
+    // Tells the seated players the server goes away, closes everything after a moment and stops.
+    void shutdown();
 
     void send(int64_t conn, const CommandFrame& frame) override;
     void close(int64_t conn) override;
+    void handOver(int64_t conn, int hall, const CommandFrame& frame, int hops) override;
 
 private:
+    struct Handover {
+        int hall;
+        CommandFrame frame;
+        int hops;
+    };
     struct Session {
         asio::ip::tcp::socket socket;
-        CommandFrame incoming{};
-        std::deque<CommandFrame> outgoing;
+        int64_t id;
+        TimePoint openedAt;
+        std::array<uint8_t, 16 * kFrameSize> in{};
+        size_t inUsed = 0;
+        std::vector<uint8_t> pending;   // frames queued by the hall during this event
+        std::vector<uint8_t> inflight;  // what the system would not take at once, being written
         bool writing = false;
         bool closing = false;
+        bool dirty = false;
+        bool gone = false;
+        std::optional<Handover> handover;
         asio::steady_timer closer;  // forces the close when the peer does not answer our end
-        explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)), closer(socket.get_executor()) {}
+        Session(asio::ip::tcp::socket s, int64_t conn, TimePoint opened)
+            : socket(std::move(s)), id(conn), openedAt(opened), closer(socket.get_executor()) {}
     };
+    using SessionPtr = std::shared_ptr<Session>;
 
-    void accept();
-    void read(int64_t conn);
-    void write(int64_t conn);
-    void shutdown(int64_t conn);
-    void gone(int64_t conn);
-    void reschedule();
+    SessionPtr add(asio::ip::tcp::socket socket, int64_t conn, TimePoint openedAt);
+    // A connection another loop's hall handed over, with what it had read and not yet handled.
+    void adopt(int fd, int64_t conn, TimePoint openedAt, Handover handover, std::vector<uint8_t> unread,
+               std::vector<uint8_t> unsent);
+    void read(const SessionPtr& s);
+    // Hands the frames read so far to the hall; false when the session left this loop.
+    bool deliver(const SessionPtr& s);
+    void transfer(const SessionPtr& s);
+    void startWrite(const SessionPtr& s);
+    void shutdownSend(const SessionPtr& s);
+    void gone(const SessionPtr& s);
+    // After every event: the gathered frames go out, and the timer follows the earliest deadline.
+    void afterEvent();
+    void flush();
+    void schedule();
+    void tick();
 
-    asio::io_context& m_io;
-    asio::ip::tcp::acceptor m_acceptor;
-    asio::steady_timer m_timer;
+    NetServer& m_server;
+    int m_index;
     Logger& m_log;
-    Hall* m_hall = nullptr;
+    asio::io_context m_io{1};
+    asio::executor_work_guard<asio::io_context::executor_type> m_work;
+    Hall m_hall;
+    asio::steady_timer m_timer;
+    std::optional<TimePoint> m_armed;  // when the timer fires
+    uint64_t m_timerRound = 0;         // tells a fired wait from one replaced since
+    bool m_tickPosted = false;
+    bool m_stopping = false;
+    std::unordered_map<int64_t, SessionPtr> m_sessions;
+    std::vector<SessionPtr> m_dirty;
+    asio::steady_timer m_grace;
+};
+
+class NetServer {
+public:
+    // Listens on 127.0.0.1:port (0: any free port) with `threads` loops (at most one per table).
+    NetServer(uint16_t port, int threads, const HallConfig& config, Logger& log);
+    ~NetServer();
+
+    uint16_t port() const { return m_port; }
+    int threads() const { return static_cast<int>(m_loops.size()); }
+    // Runs every loop until SIGINT or SIGTERM has shut the server down.
+    void run();
+
+    HallLoop& loop(int index) { return *m_loops[static_cast<size_t>(index)]; }
+    int64_t newConnectionId() { return ++m_nextId; }
+
+private:
+    void accept();
+
+    Logger& m_log;
+    std::unique_ptr<Directory> m_directory;
+    std::vector<std::unique_ptr<HallLoop>> m_loops;
+    std::unique_ptr<asio::ip::tcp::acceptor> m_acceptor;  // on the first loop
+    std::unique_ptr<asio::signal_set> m_signals;
     uint16_t m_port = 0;
-    int64_t m_nextId = 0;
-    std::map<int64_t, std::shared_ptr<Session>> m_sessions;
+    std::atomic<int64_t> m_nextId{0};
+    size_t m_nextLoop = 0;
 };
 
 }  // namespace vexal::server

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <thread>
 
 namespace vexal::server {
 
@@ -11,7 +12,12 @@ const char* const kUsage =
     "                    [--seed N] [--log-level silent|error|warn|info|debug] [--stake N]\n"
     "                    [--wealth N] [--start-coins N] [--reconnect-seconds N] [--bot-delay-ms N]\n"
     "                    [--silence-seconds N] [--accounts FILE] [--relief-floor N]\n"
-    "                    [--reliefs-per-day N] [--selfplay ROUNDS]\n";
+    "                    [--reliefs-per-day N] [--threads N] [--selfplay ROUNDS]\n";
+
+int defaultThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+}
 
 namespace {
 
@@ -27,7 +33,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     static const std::string kFlags[] = {"--port", "--tables", "--bot-wait", "--turn-seconds", "--seed",
                                          "--log-level", "--stake", "--wealth", "--start-coins",
                                          "--reconnect-seconds", "--bot-delay-ms", "--silence-seconds",
-                                         "--accounts", "--relief-floor", "--reliefs-per-day", "--selfplay"};
+                                         "--accounts", "--relief-floor", "--reliefs-per-day", "--threads",
+                                         "--selfplay"};
     Options o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& flag = args[i];
@@ -74,7 +81,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             if (!inRange(0, 65535)) return std::nullopt;
             o.port = static_cast<uint16_t>(v);
         } else if (flag == "--tables") {
-            if (!inRange(1, 1000)) return std::nullopt;
+            if (!inRange(1, kMaxTables)) return std::nullopt;
             o.hall.tables = static_cast<int>(v);
         } else if (flag == "--bot-wait") {
             if (v < 0) {
@@ -114,6 +121,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         } else if (flag == "--reliefs-per-day") {
             if (!inRange(0, 1000)) return std::nullopt;
             o.hall.table.reliefsPerDay = static_cast<int>(v);
+        } else if (flag == "--threads") {
+            if (!inRange(1, 256)) return std::nullopt;
+            o.threads = static_cast<int>(v);
         } else if (flag == "--selfplay") {
             if (!inRange(1, 100'000'000)) return std::nullopt;
             o.selfPlayRounds = static_cast<int>(v);

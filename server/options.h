@@ -10,11 +10,19 @@
 
 namespace vexal::server {
 
+// One loop per core the system reports (at least one).
+int defaultThreads();
+
+// The most tables one server process offers: past this a table's turn deadlines slip on this
+// machine's one core (see docs/scaling.md for the measured figure).
+inline constexpr int kMaxTables = 20'000;
+
 struct Options {
     uint16_t port = 6000;
     int selfPlayRounds = 0;  // --selfplay N: play N bot rounds in-process and exit
     LogLevel logLevel = LogLevel::Info;
     bool seedGiven = false;
+    int threads = defaultThreads();  // event loops, each with its own share of the tables
     HallConfig hall;
 };
 

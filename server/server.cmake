@@ -4,7 +4,7 @@ target_include_directories(vexal_accounts PUBLIC ${CMAKE_SOURCE_DIR})
 
 # The game classes (no Asio) are a library of their own, so the tests and the benchmark drive the
 # same code the server runs.
-add_library(vexal_server_game STATIC deck.cpp round.cpp scoring.cpp bot.cpp table.cpp hall.cpp log.cpp
+add_library(vexal_server_game STATIC deck.cpp round.cpp scoring.cpp bot.cpp table.cpp hall.cpp directory.cpp log.cpp
             options.cpp selfplay.cpp)
 target_link_libraries(vexal_server_game PUBLIC vexal_core vexal_accounts)
 

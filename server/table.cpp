@@ -772,7 +772,8 @@ std::optional<TimePoint> Table::nextWakeup() const {
             consider(*s.droppedAt + m_config.reconnectWindow);
     if (!m_round) {
         consider(m_botFillAt);
-        if (m_fullSince)
+        // A table that has played its last round waits for nothing.
+        if (m_fullSince && !(m_config.maxRounds > 0 && m_roundsPlayed >= m_config.maxRounds))
             consider(*m_fullSince + m_config.firstStartDelay);
     }
     return next;
