@@ -41,6 +41,7 @@ RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, S
 
 ChatView* installChat(MainLoop& loop, MainForm& form, Sound* sound, const std::string& programDir) {
     auto* chat = new ChatView(form, loop.chat(), sound);
+    chat->setParent(&loop);
     chat->onIntent = [&loop](const ChatIntent& intent) { loop.act(intent); };
     loop.setChatView(chat);
     loop.setQuickPhrases(loadQuickPhrases(classIniFile(programDir + "/chat.ini")));

@@ -183,7 +183,7 @@ void SpeakBox::withdraw() {
 }
 
 ChatView::ChatView(MainForm& form, const ChatModel& model, Sound* sound)
-    : QObject(&form), m_form(form), m_model(model), m_sound(sound) {
+    : m_form(form), m_model(model), m_sound(sound) {
     m_talk = new ChatHistoryWindow(&form);
     m_huifu = new QuickPhraseWindow(&form);
     for (int l = 0; l < 2; ++l) {

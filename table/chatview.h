@@ -86,7 +86,8 @@ private:
 class ChatView : public QObject {
     Q_OBJECT
 public:
-    // `sound` may be null: the table then stays silent.
+    // `sound` may be null: the table then stays silent. The windows belong to the table window;
+    // this object must go before the table window does (its owner is the main loop).
     ChatView(MainForm& form, const ChatModel& model, Sound* sound);
     ~ChatView() override;
 

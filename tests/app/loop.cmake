@@ -3,3 +3,8 @@ if(TARGET vexal_app)
   vexal_add_test(table_window_tests SOURCES table_window_test.cpp ../table/qt_test_main.cpp
                  LIBS vexal_app Qt6::Test QT)
 endif()
+# The chat on the table window: the chat box, the portraits, the phrase list, bubbles and voices.
+if(TARGET vexal_app)
+  vexal_add_test(chat_window_tests SOURCES chat_window_test.cpp ../table/qt_test_main.cpp
+                 LIBS vexal_app Qt6::Test QT)
+endif()

@@ -390,5 +390,27 @@ TEST(ChatPhrases, ReadsTheListsFromTheSettingsFile) {
     EXPECT_EQ(q.phrase(3, 1), "");
 }
 
+// With the chat's numbers (peak 210, in 8, out 4, hold 2000) the bubble rises for 26 ticks to
+// 208, holds, starts fading on tick 277 and is gone on tick 329.
+TEST(ChatBubbleFade, RisesHoldsAndFadesOnTheTicksTheNumbersGive) {
+    BubbleFade fade;
+    std::vector<int> changedOn;
+    int last = -1, doneOn = 0;
+    for (int tick = 1; tick <= 400 && doneOn == 0; ++tick) {
+        const BubbleFade::Step step = fade.tick();
+        if (step.opacity) {
+            changedOn.push_back(tick);
+            last = *step.opacity;
+            if (tick == 26) EXPECT_EQ(last, 208);
+        }
+        if (step.done) doneOn = tick;
+    }
+    ASSERT_GE(changedOn.size(), 27u);
+    EXPECT_EQ(changedOn[25], 26);
+    EXPECT_EQ(changedOn[26], 277);  // nothing changes while it holds
+    EXPECT_EQ(doneOn, 329);
+    EXPECT_LE(last, 1);
+}
+
 }  // namespace
 }  // namespace vexal
