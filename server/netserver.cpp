@@ -48,7 +48,8 @@ void HallLoop::adopt(int fd, int64_t conn, TimePoint openedAt, Handover handover
     }
     SessionPtr s = add(std::move(socket), conn, openedAt);
     s->pending = std::move(unsent);
-    std::memcpy(s->in.data(), unread.data(), unread.size());
+    if (!unread.empty())
+        std::memcpy(s->in.data(), unread.data(), unread.size());
     s->inUsed = unread.size();
     if (!s->pending.empty()) {
         s->dirty = true;

@@ -322,7 +322,10 @@ TEST(ServerProtocol, ReconnectInsideTheWindowContinuesAndAfterItIsRefused) {
     for (const SettlementRecord& r : a.records)
         EXPECT_EQ(r.escapedBits, 0);
 
-    // The next round: drop again and come back too late.
+    // The next round: drop again and come back too late. Its deal comes first: the plays counted
+    // are the new round's, and every seat's ready has reached the server before the drop.
+    const size_t settledAt = a.received.size();
+    ASSERT_TRUE(pump(t.all(), [&] { return a.roundStart >= settledAt; }));
     ASSERT_TRUE(playUntilPlays(t, a, 4));
     const uint8_t late0 = a.token[0], late1 = a.token[1];
     const uint32_t lateResume = a.resume;
