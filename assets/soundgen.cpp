@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "media/sound.h"
+#include "model/chat.h"
 
 extern char** environ;
 
@@ -357,7 +358,7 @@ int main(int argc, char** argv) {
         for (const auto& [key, text] : phrases) {
             for (int seat = 0; seat < 4; ++seat) {
                 for (int sex : {0, 1}) {
-                    const auto name = vexal::quickPhraseVoiceName(seat, sex, key.first, key.second);
+                    const auto name = vexal::quickPhraseVoiceFile(seat, static_cast<uint8_t>(sex), key.first, key.second);
                     speak(argv[3], voiceFor(seat + 1, sex), text, common / vexal::kVoiceFolder / name);
                 }
             }

@@ -5,6 +5,8 @@ if(TARGET vexal_client)
   find_program(VEXAL_ESPEAK_NG espeak-ng REQUIRED)
   add_executable(vexal-soundgen soundgen.cpp)
   target_include_directories(vexal-soundgen PRIVATE ${CMAKE_SOURCE_DIR})
+  # The voice files are named by the chat's own rule.
+  target_link_libraries(vexal-soundgen PRIVATE vexal_core)
   set_target_properties(vexal-soundgen PROPERTIES AUTOMOC OFF AUTORCC OFF
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 

@@ -102,10 +102,10 @@ void Sound::playTurnTick() {
     SetEffectVolume(kFullVolume);
 }
 
-void Sound::playQuickPhraseVoice(int relativeSeat, int sex, int list, int phrase) {
+void Sound::playQuickPhraseVoice(const std::string& file, int relativeSeat) {
     if (!m_deviceOn)
         return;
-    PlayVoice(m_voiceDir + quickPhraseVoiceName(relativeSeat, sex, list, phrase), relativeSeat);
+    PlayVoice(m_voiceDir + file, relativeSeat);
 }
 
 }  // namespace vexal

@@ -67,22 +67,6 @@ inline std::string bombSoundFile(int n) {
     return "nvexal/bomb" + std::to_string(n) + ".wav";
 }
 
-// The voice file of a quick phrase: "v", the voice number (relative seat + 1), "0", the sex
-// code (the speaker's sex byte in decimal), "0", the list, the phrase number in two digits.
-inline std::string quickPhraseVoiceName(int relativeSeat, int sex, int list, int phrase) {
-    std::string name = "v";
-    name += std::to_string(relativeSeat + 1);
-    name += '0';
-    name += std::to_string(sex);
-    name += '0';
-    name += std::to_string(list);
-    if (phrase >= 0 && phrase < 10)
-        name += '0';
-    name += std::to_string(phrase);
-    name += ".wav";
-    return name;
-}
-
 class Sound {
 public:
     static constexpr int kFullVolume = 3000;
@@ -128,7 +112,8 @@ public:
     void playBombEffect(int n);
     // The turn tick and the quick-phrase voices follow the device-and-voices switch.
     void playTurnTick();
-    void playQuickPhraseVoice(int relativeSeat, int sex, int list, int phrase);
+    // `file` is the voice's name in the voice folder (`quickPhraseVoiceFile` of the chat).
+    void playQuickPhraseVoice(const std::string& file, int relativeSeat);
 
     const SoundDevice& device() const { return *m_device; }
 

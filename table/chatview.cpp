@@ -281,10 +281,9 @@ void ChatView::drawReceived(const ChatReceived& received) {
         trace("bubble", QStringLiteral("%1 %2").arg(p).arg(q(received.bubblePhrase)));
         m_form.Chat->setFocus();
     }
-    // The voices follow the device-and-voices switch of the sound settings.
     if (!received.voiceFile.empty() && m_sound && m_sound->deviceOn() &&
         !(m_form.windowState() & Qt::WindowMinimized)) {
-        m_sound->PlayVoice(m_sound->voiceDir() + received.voiceFile, p);
+        m_sound->playQuickPhraseVoice(received.voiceFile, p);
         const SoundDevice& device = m_sound->device();
         trace("voice", QStringLiteral("%1 %2 %3")
                            .arg(p)

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "media/vosset.h"
+#include "model/chat.h"
 #include "platform/sounddevice.h"
 #include "tests/media/soundfiles.h"
 
@@ -36,17 +37,6 @@ TEST(Sound, PathsAreSiblingsOfTheProgramFolder) {
               "/opt/vexal/bin/../common/nvexal/roar.wav");
     EXPECT_EQ(bombSoundFile(2), "nvexal/bomb2.wav");
     EXPECT_TRUE(sound.musicOn() && sound.effectsOn() && sound.deviceOn());
-}
-
-TEST(Sound, QuickPhraseVoiceNames) {
-    struct Case {
-        int seat, sex, list, phrase;
-        const char* name;
-    };
-    for (const Case& c : {Case{2, 1, 1, 3, "v3010103.wav"}, Case{1, 0, 2, 10, "v2000210.wav"},
-                          Case{0, 1, 2, 9, "v1010209.wav"}, Case{3, 0, 1, 1, "v4000101.wav"}}) {
-        EXPECT_EQ(quickPhraseVoiceName(c.seat, c.sex, c.list, c.phrase), c.name);
-    }
 }
 
 TEST(Sound, StartUpOpensTheDeviceAndStartsTheTune) {
@@ -185,17 +175,17 @@ TEST(Sound, MissingFilesAreIgnored) {
 TEST(Sound, DeviceSwitchGatesTickAndVoices) {
     Opened o;
     const SoundDevice& device = o.sound.device();
-    o.install.write("pk/" + quickPhraseVoiceName(1, 0, 2, 10), 700);
+    o.install.write("pk/" + quickPhraseVoiceFile(1, 0, 2, 10), 700);
 
     o.sound.setDeviceOn(false);
     o.sound.playTurnTick();
-    o.sound.playQuickPhraseVoice(1, 0, 2, 10);
+    o.sound.playQuickPhraseVoice(quickPhraseVoiceFile(1, 0, 2, 10), 1);
     EXPECT_FALSE(device.effectPlaying());
     EXPECT_FALSE(device.voicePlaying(1));
 
     o.sound.setDeviceOn(true);
     o.sound.playTurnTick();
-    o.sound.playQuickPhraseVoice(1, 0, 2, 10);
+    o.sound.playQuickPhraseVoice(quickPhraseVoiceFile(1, 0, 2, 10), 1);
     EXPECT_EQ(device.effectFile(), o.sound.turnTickPath());
     EXPECT_EQ(device.voiceFile(1), o.sound.voiceDir() + "v2000210.wav");
     EXPECT_TRUE(device.voicePlaying(1));
@@ -254,7 +244,7 @@ TEST(SoundAssets, EveryNamedSoundIsBuiltAndPlayable) {
         for (int phrase = 1; phrase <= num; ++phrase) {
             for (int seat = 0; seat < 4; ++seat) {
                 for (int sex : {0, 1}) {
-                    paths.push_back(sound.voiceDir() + quickPhraseVoiceName(seat, sex, list, phrase));
+                    paths.push_back(sound.voiceDir() + quickPhraseVoiceFile(seat, static_cast<uint8_t>(sex), list, phrase));
                 }
             }
         }
