@@ -1,4 +1,5 @@
-// Fills a running vexal-server with simple players, one per table with three bots: each logs in,
+// Fills a running vexal-server with simple players, one per table with three bots (nobody plays
+// until every player has been dealt, so that each login opens a table of its own): each logs in,
 // presses ready whenever the table asks, sends the keep-alive and answers its own turns the way
 // the server answers a turn that runs out (the automatic call, the lowest single when leading, a
 // pass when following). Used by bench/figures for the server's memory and its load figures.
@@ -118,11 +119,20 @@ public:
     Driver(const Options& o) : m_options(o), m_rng(o.seed) {}
 
     bool measuring = false;
+    bool holding = true;
     int rounds = 0;
     std::vector<double> latenciesMs;
 
-    // The answer is sent at once in flat pace, after 1 to 3 seconds in human pace.
+    // The answer is sent at once in flat pace, after 1 to 3 seconds in human pace. While players
+    // are still logging in, answers wait: a round that ends leaves its table open to a newcomer
+    // until its player is ready again, and a newcomer seated there would leave a table empty.
     void answer(Player& p, const vexal::CommandFrame& f, Clock::time_point now) {
+        if (holding) {
+            p.answer = f;
+            p.answerWaiting = true;
+            m_held.push_back(static_cast<int>(&p - m_players->data()));
+            return;
+        }
         if (!m_options.humanPace) {
             p.turnAt = now;
             p.awaitingEcho = true;
@@ -133,6 +143,19 @@ public:
         p.answerWaiting = true;
         const auto wait = std::chrono::milliseconds(std::uniform_int_distribution<int>(1000, 3000)(m_rng));
         m_waiting.push({now + wait, static_cast<int>(&p - m_players->data())});
+    }
+
+    // Every player is seated at a table of its own: the answers held back go out.
+    void release(Clock::time_point now) {
+        holding = false;
+        for (int i : m_held) {
+            Player& p = (*m_players)[static_cast<size_t>(i)];
+            if (!p.answerWaiting)
+                continue;
+            p.answerWaiting = false;
+            answer(p, p.answer, now);
+        }
+        m_held.clear();
     }
 
     void sendDue(Clock::time_point now) {
@@ -228,6 +251,7 @@ private:
     std::mt19937 m_rng;
     std::vector<Player>* m_players = nullptr;
     std::priority_queue<Waiting, std::vector<Waiting>, std::greater<>> m_waiting;
+    std::vector<int> m_held;
 };
 
 double quantile(std::vector<double>& v, double q) {
@@ -344,6 +368,7 @@ int main(int argc, char** argv) {
         if (!driver.measuring && dealtCount == count) {
             std::printf("dealt %d\n", dealtCount);
             std::fflush(stdout);
+            driver.release(Clock::now());
             driver.measuring = true;
             windowStart = Clock::now();
             end = windowStart + std::chrono::seconds(seconds);
