@@ -21,7 +21,6 @@ HallLoop::SessionPtr HallLoop::add(tcp::socket socket, int64_t conn, TimePoint o
     // Writes are tried at once and only what the system does not take waits for the loop.
     socket.non_blocking(true, ignored);
     auto s = std::make_shared<Session>(std::move(socket), conn, openedAt);
-    s->pending.reserve(8 * kFrameSize);
     m_sessions.emplace(conn, s);
     return s;
 }

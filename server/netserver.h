@@ -48,7 +48,7 @@ private:
         asio::ip::tcp::socket socket;
         int64_t id;
         TimePoint openedAt;
-        std::array<uint8_t, 16 * kFrameSize> in{};
+        std::array<uint8_t, 4 * kFrameSize> in{};  // clients send a frame at a time
         size_t inUsed = 0;
         std::vector<uint8_t> pending;   // frames queued by the hall during this event
         std::vector<uint8_t> inflight;  // what the system would not take at once, being written
