@@ -320,6 +320,7 @@ int main(int argc, char** argv) {
     auto end = Clock::now() + std::chrono::minutes(5);
     Clock::time_point windowStart{};
     auto nextKeepAlive = Clock::now();
+    size_t keepAliveNext = 0;
     long long serverTicks0 = 0, driverTicks0 = 0;
     int dealtCount = 0;
     std::vector<epoll_event> events(1024);
@@ -331,14 +332,16 @@ int main(int argc, char** argv) {
             return 1;
         }
         Clock::time_point now = Clock::now();
-        if (now >= nextKeepAlive) {
-            for (Player& p : players) {
-                vexal::CommandFrame k{};
-                k[vexal::kCommandByte] = vexal::commandByte(vexal::Command::KeepAlive);
-                k[vexal::kSeatByte] = p.seatBit;
-                sendFrame(p, k);
-            }
-            nextKeepAlive = now + std::chrono::seconds(10);
+        // Every player keeps alive every 10 s, the players spread over the period as real clients
+        // are: all at once would put thousands of frames in front of the turns being timed.
+        while (!players.empty() && now >= nextKeepAlive) {
+            Player& p = players[keepAliveNext % players.size()];
+            vexal::CommandFrame k{};
+            k[vexal::kCommandByte] = vexal::commandByte(vexal::Command::KeepAlive);
+            k[vexal::kSeatByte] = p.seatBit;
+            sendFrame(p, k);
+            ++keepAliveNext;
+            nextKeepAlive += std::chrono::microseconds(10'000'000 / count);
         }
         driver.sendDue(now);
         const int n = ::epoll_wait(epoll, events.data(), static_cast<int>(events.size()), driver.msUntilNextAnswer(now));
