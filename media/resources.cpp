@@ -117,16 +117,22 @@ QImage decodeGifPicture(const QByteArray& bytes) {
 
 bool LoadGifResource(int number, const QString& type, QPixmap& picture) {
     if (!isGifType(type)) return false;
-    // The hand is redrawn card by card many times a round; each picture is decoded once. The
-    // cache lives as long as the process (pixmaps must not outlive the application object).
+    // The hand is redrawn card by card many times a round, so a picture is decoded once while
+    // anything shows or keeps it. A picture held by nothing but this cache is let go on the next
+    // load: over a round most of the deck passes across the table once, and keeping every card,
+    // pile and full-size background decoded would hold megabytes the table no longer shows.
+    // The cache lives as long as the process (pixmaps must not outlive the application object).
     static auto* decoded = new std::unordered_map<int, QPixmap>;
+    std::erase_if(*decoded, [number](const auto& entry) {
+        return entry.first != number && entry.second.isDetached();
+    });
     auto found = decoded->find(number);
     if (found == decoded->end()) {
         const QByteArray bytes = gifResourceBytes(number);
         if (bytes.isEmpty()) return false;
-        const QImage image = decodeGifPicture(bytes);
+        QImage image = decodeGifPicture(bytes);
         if (image.isNull()) return false;
-        found = decoded->emplace(number, QPixmap::fromImage(image)).first;
+        found = decoded->emplace(number, QPixmap::fromImage(std::move(image))).first;
     }
     picture = found->second;
     return true;

@@ -204,13 +204,11 @@ void RoundView::buildWidgets() {
     });
 }
 
+// Pictures stay decoded while a label shows them; one no label shows is decoded again when next
+// asked for, so the round does not keep the whole deck decoded.
 QPixmap RoundView::picture(int number) {
-    auto it = m_pictures.find(number);
-    if (it != m_pictures.end())
-        return *it;
     QPixmap pm;
     LoadGifResource(number, kGifResourceType, pm);
-    m_pictures.insert(number, pm);
     return pm;
 }
 

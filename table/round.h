@@ -170,7 +170,6 @@ private:
     MainForm& m_form;
     ClockView& m_clock;
     Sound* m_sound;
-    QHash<int, QPixmap> m_pictures;
     CardPictureTable m_cardPictures;
     double m_cardPictureScale = 0;
     QTimer m_reviewTimer;

@@ -241,6 +241,34 @@ TEST(Resources, LoadingTheBankHoverPictureChangesTheButton) {
     EXPECT_NE(bank.pixmap().toImage(), before);
 }
 
+// A picture is decoded once while anything holds it, and let go once nothing but the cache
+// does: over a round most of the deck passes across the table and is not shown again.
+TEST(Resources, PicturesStayDecodedWhileHeldAndAreLetGoAfterwards) {
+    const QString gif = QStringLiteral("GIF");
+    QLabel shown;
+    ASSERT_TRUE(LoadGifResource(360, gif, &shown));
+    QPixmap kept;
+    ASSERT_TRUE(LoadGifResource(361, gif, kept));
+    QPixmap dropped;
+    ASSERT_TRUE(LoadGifResource(362, gif, dropped));
+    const qint64 shownKey = shown.pixmap().cacheKey();
+    const qint64 keptKey = kept.cacheKey();
+    const qint64 droppedKey = dropped.cacheKey();
+    const QImage droppedImage = dropped.toImage();
+    dropped = QPixmap();
+
+    QPixmap other;
+    ASSERT_TRUE(LoadGifResource(450, gif, other));
+    QPixmap again;
+    ASSERT_TRUE(LoadGifResource(360, gif, again));
+    EXPECT_EQ(again.cacheKey(), shownKey);
+    ASSERT_TRUE(LoadGifResource(361, gif, again));
+    EXPECT_EQ(again.cacheKey(), keptKey);
+    ASSERT_TRUE(LoadGifResource(362, gif, again));
+    EXPECT_NE(again.cacheKey(), droppedKey);
+    EXPECT_EQ(again.toImage(), droppedImage);
+}
+
 TEST(Resources, AbsentNumbersAndOtherTypesChangeNothing) {
     struct Case {
         int number;
