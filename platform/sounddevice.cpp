@@ -25,7 +25,11 @@ bool SoundDevice::open() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, MIX_DEFAULT_CHANNELS, 1024) != 0) {
+    // The output runs in the format every table sound is recorded in, so a sound is held as its
+    // file's samples. In the mixer's default format (44.1 kHz stereo) each load is converted, and
+    // the conversion's working buffer, several times the file's size, stays with the sound as long
+    // as the sound is kept. 512 samples at this rate give the default's latency.
+    if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 1, 512) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

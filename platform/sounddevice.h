@@ -12,6 +12,8 @@ class SoundDevice {
 public:
     static constexpr int kEffectChannel = 0;
     static constexpr int kVoiceCount = 4;  // channels 1..4, one per relative seat
+    // The table's sounds are 16-bit mono at this rate; the output runs in the same format.
+    static constexpr int kSampleRate = 22050;
 
     SoundDevice() = default;
     ~SoundDevice();

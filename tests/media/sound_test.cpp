@@ -1,8 +1,11 @@
 #include "media/sound.h"
 
+#include <SDL.h>
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -255,6 +258,34 @@ TEST(SoundAssets, EveryNamedSoundIsBuiltAndPlayable) {
         sound.PlayVoice(path, 3);
         EXPECT_EQ(sound.device().voiceFile(3), path) << "not playable: " << path;
     }
+}
+
+// A sound in the output's own format is held as its file's samples; in any other the mixer
+// converts it on every load, into a buffer several times the file's size that stays with it.
+TEST(SoundAssets, TheDeviceRunsInTheFormatOfEveryBuiltSound) {
+    const std::string bin = std::string(VEXAL_BINARY_DIR) + "/bin";
+    Sound sound(bin);
+    ASSERT_TRUE(sound.OpenSound());
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    ASSERT_EQ(Mix_QuerySpec(&rate, &format, &channels), 1);
+    int files = 0;
+    QDirIterator it(QString::fromStdString(sound.commonPath("")), {QStringLiteral("*.wav")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const std::string path = it.next().toStdString();
+        SDL_AudioSpec spec{};
+        Uint8* samples = nullptr;
+        Uint32 length = 0;
+        ASSERT_NE(SDL_LoadWAV(path.c_str(), &spec, &samples, &length), nullptr) << path << ": " << SDL_GetError();
+        SDL_FreeWAV(samples);
+        EXPECT_EQ(spec.freq, rate) << path;
+        EXPECT_EQ(spec.format, format) << path;
+        EXPECT_EQ(spec.channels, channels) << path;
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 }  // namespace
