@@ -5,6 +5,11 @@ namespace vexal {
 SocketAdapter::SocketAdapter(QObject* parent) : QObject(parent) {
     connect(&m_socket, &QTcpSocket::connected, this, [this] {
         m_error = false;
+        // Frames are small and each one is a move somebody waits for. With Nagle's algorithm a
+        // frame written soon after another one still unacknowledged (a keep-alive, say) waits for
+        // the server's delayed acknowledgement, about 40 ms. Through a proxy this is the
+        // connection to the proxy, which then carries the game, so the option holds there too.
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         emit connected();
     });
     connect(&m_socket, &QTcpSocket::readyRead, this, &SocketAdapter::dataArrival);

@@ -30,6 +30,8 @@ public:
     void connectTo(const QString& host, quint16 port);
     void close();
     QString lastError() const { return m_lastError; }
+    // The system's handle of the connection, -1 while there is none.
+    qintptr socketDescriptor() const { return m_socket.socketDescriptor(); }
 
 signals:
     void connected();

@@ -4,6 +4,9 @@
 #include <QTcpServer>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace vexal {
 namespace {
@@ -14,6 +17,15 @@ quint16 unusedPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
+}
+
+// Whether the system sends small writes at once on the adapter's connection (TCP_NODELAY),
+// read from the socket itself rather than from what the adapter believes.
+bool noDelay(const SocketAdapter& socket) {
+    int on = 0;
+    socklen_t size = sizeof on;
+    const auto fd = static_cast<int>(socket.socketDescriptor());
+    return fd >= 0 && getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, &size) == 0 && on != 0;
 }
 
 TEST(SocketAdapter, StatesFromConnectToClose) {
@@ -29,6 +41,8 @@ TEST(SocketAdapter, StatesFromConnectToClose) {
     EXPECT_NE(between, kSocketClosed);
     ASSERT_TRUE(QTest::qWaitFor([&] { return connected.count() == 1; }, kGenerousMs));
     EXPECT_EQ(socket.state(), kSocketConnected);
+    // A small frame leaves at once instead of waiting behind an unacknowledged one.
+    EXPECT_TRUE(noDelay(socket));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer.hasPendingConnections(); }, kGenerousMs));
     QTcpSocket* far = peer.nextPendingConnection();

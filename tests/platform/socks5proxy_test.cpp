@@ -7,6 +7,9 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <memory>
 
@@ -102,6 +105,11 @@ TEST(Socks5Proxy, FramesPassIntactBothWaysWithAndWithoutAuthentication) {
         ASSERT_EQ(client.through.count(), 1) << client.failure().toStdString();
         EXPECT_EQ(client.proxyConnected.count(), 1);
         EXPECT_TRUE(client.transport.gameData);
+        // The tunnel is the connection to the proxy: its small frames leave at once as well.
+        int on = 0;
+        socklen_t size = sizeof on;
+        ASSERT_EQ(getsockopt(static_cast<int>(client.socket.socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &on, &size), 0);
+        EXPECT_NE(on, 0);
 
         // The login frame goes straight to the socket, the next frame through the SendRing.
         const CommandFrame login = patterned(18, 5);
