@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 // The pictures live in the static library vexal_art; calling its initialiser from here makes the
 // linker keep them in every program that loads a picture.
@@ -76,40 +77,90 @@ QByteArray gifResourceBytes(int number) {
     return file.readAll();
 }
 
+namespace {
+
+// The first image of an open GIF, read row by row straight into the picture: no copy of the
+// whole raster is made, and the frames after it are never decoded.
+QImage readFirstImage(GifFileType* gif, int transparent) {
+    if (DGifGetImageDesc(gif) != GIF_OK || gif->SWidth <= 0 || gif->SHeight <= 0)
+        return {};
+    const GifImageDesc& desc = gif->Image;
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!map || desc.Width <= 0 || desc.Height <= 0)
+        return {};
+    QRgb colours[256];
+    bool shown[256];
+    for (int i = 0; i < 256; ++i) {
+        shown[i] = i < map->ColorCount && i != transparent;
+        colours[i] = shown[i] ? qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue) : 0;
+    }
+    QImage result(gif->SWidth, gif->SHeight, QImage::Format_ARGB32);
+    if (result.isNull())
+        return {};
+    result.fill(Qt::transparent);
+    // The part of each row that lies on the logical screen.
+    const int first = std::max(0, -desc.Left);
+    const int last = std::min(desc.Width, gif->SWidth - desc.Left);
+    std::vector<GifPixelType> row(static_cast<size_t>(desc.Width));
+    // An interlaced image comes in four passes over the rows.
+    static constexpr int kStart[] = {0, 4, 2, 1};
+    static constexpr int kStep[] = {8, 8, 4, 2};
+    const int passes = desc.Interlace ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int step = desc.Interlace ? kStep[pass] : 1;
+        for (int y = desc.Interlace ? kStart[pass] : 0; y < desc.Height; y += step) {
+            if (DGifGetLine(gif, row.data(), desc.Width) != GIF_OK)
+                return {};
+            const int ty = desc.Top + y;
+            if (ty < 0 || ty >= gif->SHeight)
+                continue;
+            auto* line = reinterpret_cast<QRgb*>(result.scanLine(ty));
+            for (int x = first; x < last; ++x) {
+                const GifPixelType index = row[static_cast<size_t>(x)];
+                if (shown[index])
+                    line[desc.Left + x] = colours[index];
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
 QImage decodeGifPicture(const QByteArray& bytes) {
     MemoryReader reader{&bytes};
     int error = 0;
     GifFileType* gif = DGifOpen(&reader, readFromMemory, &error);
     if (!gif)
         return {};
+    // The first graphic control block before the first image says which colour is see-through.
+    int transparent = NO_TRANSPARENT_COLOR;
+    bool controlSeen = false;
     QImage result;
-    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0 && gif->SWidth > 0 && gif->SHeight > 0) {
-        const SavedImage& frame = gif->SavedImages[0];
-        const GifImageDesc& desc = frame.ImageDesc;
-        const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        GraphicsControlBlock control{};
-        control.TransparentColor = NO_TRANSPARENT_COLOR;
-        DGifSavedExtensionToGCB(gif, 0, &control);
-        if (map && desc.Width > 0 && desc.Height > 0) {
-            result = QImage(gif->SWidth, gif->SHeight, QImage::Format_ARGB32);
-            result.fill(Qt::transparent);
-            for (int y = 0; y < desc.Height; ++y) {
-                const int ty = desc.Top + y;
-                if (ty < 0 || ty >= gif->SHeight)
-                    continue;
-                auto* line = reinterpret_cast<QRgb*>(result.scanLine(ty));
-                for (int x = 0; x < desc.Width; ++x) {
-                    const int tx = desc.Left + x;
-                    if (tx < 0 || tx >= gif->SWidth)
-                        continue;
-                    const int index = frame.RasterBits[y * desc.Width + x];
-                    if (index == control.TransparentColor || index >= map->ColorCount)
-                        continue;
-                    const GifColorType& c = map->Colors[index];
-                    line[tx] = qRgb(c.Red, c.Green, c.Blue);
-                }
+    GifRecordType record = UNDEFINED_RECORD_TYPE;
+    while (DGifGetRecordType(gif, &record) == GIF_OK) {
+        if (record == IMAGE_DESC_RECORD_TYPE) {
+            result = readFirstImage(gif, transparent);
+            break;
+        }
+        if (record != EXTENSION_RECORD_TYPE)
+            break;
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(gif, &code, &block) != GIF_OK)
+            break;
+        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 && !controlSeen) {
+            GraphicsControlBlock control{};
+            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
+                transparent = control.TransparentColor;
+                controlSeen = true;
             }
         }
+        bool readable = true;
+        while (block && (readable = DGifGetExtensionNext(gif, &block) == GIF_OK)) {
+        }
+        if (!readable)
+            break;
     }
     DGifCloseFile(gif, nullptr);
     return result;

@@ -22,6 +22,7 @@ struct Frame {
     int disposal = 0;
     int transparent = -1;                // transparent index, -1 for none
     std::vector<uint32_t> localPalette;  // 0xRRGGBB, size a power of two; empty for none
+    bool interlaced = false;             // rows stored in the four interlace passes
 };
 
 struct Gif {
@@ -76,13 +77,22 @@ inline std::vector<uint8_t> encode(const Gif& spec) {
             ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, gce) == GIF_OK;
         }
         ColorMapObject* local = f.localPalette.empty() ? nullptr : makeMap(f.localPalette);
-        ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, local) == GIF_OK;
+        ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local) == GIF_OK;
         if (local)
             GifFreeMapObject(local);
         std::vector<uint8_t> pixels = f.pixels;
         pixels.resize(static_cast<size_t>(f.width * f.height), 0);
-        for (int y = 0; ok && y < f.height; ++y) {
-            ok = EGifPutLine(gif, pixels.data() + y * f.width, f.width) == GIF_OK;
+        std::vector<int> rows;
+        if (f.interlaced) {
+            const int start[] = {0, 4, 2, 1};
+            const int step[] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = start[pass]; y < f.height; y += step[pass]) rows.push_back(y);
+        } else {
+            for (int y = 0; y < f.height; ++y) rows.push_back(y);
+        }
+        for (size_t i = 0; ok && i < rows.size(); ++i) {
+            ok = EGifPutLine(gif, pixels.data() + rows[i] * f.width, f.width) == GIF_OK;
         }
     }
     if (EGifCloseFile(gif, &error) != GIF_OK || !ok)

@@ -4,6 +4,8 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include "tests/media/gifparser_builder.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -323,6 +325,42 @@ TEST(Resources, ScratchFileLivesInAPrivateTemporaryDirectory) {
               }()))
                   .frames,
               inspect(gifResourceBytes(193)).frames);
+}
+
+// The first image lands at its offset on the logical screen, row for row whether stored in
+// order or in interlace passes; its see-through colour and the screen around it stay clear, and
+// the frames after it do not count.
+TEST(Resources, DecodingPlacesTheFirstImageOnItsScreen) {
+    for (const bool interlaced : {false, true}) {
+        SCOPED_TRACE(interlaced ? "interlaced" : "in order");
+        testgif::Frame first;
+        first.left = 2;
+        first.top = 1;
+        first.width = 5;
+        first.height = 11;
+        first.transparent = 0;
+        first.interlaced = interlaced;
+        for (int y = 0; y < first.height; ++y)
+            for (int x = 0; x < first.width; ++x) first.pixels.push_back(static_cast<uint8_t>((x + y) % 4));
+        testgif::Gif spec;
+        spec.width = 8;
+        spec.height = 13;
+        spec.frames = {first, testgif::solid(0, 0, 8, 13, 1)};
+        const std::vector<uint8_t> file = testgif::encode(spec);
+        const QImage image = decodeGifPicture(QByteArray(reinterpret_cast<const char*>(file.data()),
+                                                         static_cast<qsizetype>(file.size())));
+        ASSERT_EQ(image.size(), QSize(8, 13));
+        for (int y = 0; y < 13; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                const int fx = x - first.left;
+                const int fy = y - first.top;
+                const bool inside = fx >= 0 && fx < first.width && fy >= 0 && fy < first.height;
+                const int index = inside ? (fx + fy) % 4 : 0;
+                const QRgb expected = index == 0 ? 0 : 0xFF000000u | spec.globalPalette[static_cast<size_t>(index)];
+                EXPECT_EQ(image.pixel(x, y), expected) << x << ',' << y;
+            }
+        }
+    }
 }
 
 TEST(Resources, DecodingRejectsWhatIsNoGif) {
