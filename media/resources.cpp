@@ -3,8 +3,8 @@
 #include <gif_lib.h>
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
+#include <QResource>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -66,15 +66,21 @@ std::vector<int> gifResourceNumbers() {
 
 bool hasGifResource(int number) {
     ensureArt();
-    return QFile::exists(resourcePath(number));
+    const QResource resource(resourcePath(number));
+    return resource.isValid();
 }
 
 QByteArray gifResourceBytes(int number) {
     ensureArt();
-    QFile file(resourcePath(number));
-    if (!file.open(QIODevice::ReadOnly))
+    const QResource resource(resourcePath(number));
+    if (!resource.isValid())
         return {};
-    return file.readAll();
+    // The compiled pictures live as long as the program, so one stored as it is is read in place
+    // rather than copied.
+    if (resource.compressionAlgorithm() == QResource::NoCompression)
+        return QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                       static_cast<qsizetype>(resource.size()));
+    return resource.uncompressedData();
 }
 
 namespace {
