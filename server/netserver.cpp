@@ -1,51 +1,89 @@
 #include "server/netserver.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <system_error>
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace vexal::server {
 
 using asio::ip::tcp;
 
+namespace {
+
+constexpr int kBatch = 256;  // ready connections taken from the epoll set at a time
+
+}  // namespace
+
 HallLoop::HallLoop(NetServer& server, const HallConfig& config, Logger& log, Directory& directory, int index)
     : m_server(server), m_index(index), m_log(log), m_work(asio::make_work_guard(m_io)),
       m_hall(config, *this, log, directory, index, this), m_timer(m_io), m_grace(m_io) {
-    asio::post(m_io, [this] { schedule(); });
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    if (m_epoll < 0)
+        throw std::system_error(errno, std::generic_category(), "epoll_create1");
+    m_poller = std::make_unique<asio::posix::stream_descriptor>(m_io, m_epoll);
+    asio::post(m_io, [this] {
+        schedule();
+        watch();
+    });
 }
 
-HallLoop::SessionPtr HallLoop::add(tcp::socket socket, int64_t conn, TimePoint openedAt) {
-    asio::error_code ignored;
-    socket.set_option(tcp::no_delay(true), ignored);
+HallLoop::SessionPtr HallLoop::add(int fd, int64_t conn, TimePoint openedAt) {
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     // Writes are tried at once and only what the system does not take waits for the loop.
-    socket.non_blocking(true, ignored);
-    auto s = std::make_shared<Session>(std::move(socket), conn, openedAt);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    auto s = std::make_shared<Session>(fd, conn, openedAt, m_io);
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLRDHUP;
+    ev.data.u64 = static_cast<uint64_t>(conn);
+    if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &ev) != 0) {
+        m_log.warn("connection " + std::to_string(conn) + " cannot be watched: " + std::strerror(errno));
+        return nullptr;  // closes the descriptor
+    }
     m_sessions.emplace(conn, s);
     return s;
+}
+
+void HallLoop::setInterest(Session& s, bool out) {
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLRDHUP | (out ? EPOLLOUT : 0u);
+    ev.data.u64 = static_cast<uint64_t>(s.id);
+    ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, s.fd, &ev);
 }
 
 void HallLoop::take(tcp::socket socket, int64_t conn) {
     if (m_stopping)
         return;
+    asio::error_code ec;
+    const int fd = socket.release(ec);
+    if (ec)
+        return;
     const TimePoint now = Clock::now();
-    SessionPtr s = add(std::move(socket), conn, now);
+    SessionPtr s = add(fd, conn, now);
+    if (!s)
+        return;
     m_log.debug("connection " + std::to_string(conn) + " opened");
     m_hall.connected(conn, now);
-    read(s);
     afterEvent();
 }
 
 void HallLoop::adopt(int fd, int64_t conn, TimePoint openedAt, Handover handover, std::vector<uint8_t> unread,
                      std::vector<uint8_t> unsent) {
-    tcp::socket socket(m_io);
-    asio::error_code ec;
-    socket.assign(tcp::v4(), fd, ec);
-    if (ec || m_stopping) {
+    if (m_stopping) {
         ::close(fd);
         return;
     }
-    SessionPtr s = add(std::move(socket), conn, openedAt);
+    SessionPtr s = add(fd, conn, openedAt);
+    if (!s)
+        return;
     s->pending = std::move(unsent);
     if (!unread.empty())
         std::memcpy(s->in.data(), unread.data(), unread.size());
@@ -55,30 +93,58 @@ void HallLoop::adopt(int fd, int64_t conn, TimePoint openedAt, Handover handover
         m_dirty.push_back(s);
     }
     m_hall.adopt(conn, handover.frame, handover.hops, openedAt, Clock::now());
-    if (s->handover) {
+    if (s->handover)
         transfer(s);
-    } else if (deliver(s)) {
-        read(s);
-    }
+    else
+        deliver(s);
     afterEvent();
 }
 
+void HallLoop::watch() {
+    m_poller->async_wait(asio::posix::stream_descriptor::wait_read, [this](asio::error_code ec) {
+        if (ec)
+            return;
+        poll();
+    });
+}
+
+// The whole batch is read and handled before the gathered frames are written, so a connection
+// that several events of the batch write to still gets one write.
+void HallLoop::poll() {
+    std::array<epoll_event, kBatch> events;
+    const int n = ::epoll_wait(m_epoll, events.data(), kBatch, 0);
+    for (int i = 0; i < n; ++i) {
+        auto it = m_sessions.find(static_cast<int64_t>(events[i].data.u64));
+        if (it == m_sessions.end())
+            continue;
+        SessionPtr s = it->second;
+        if (s->gone || s->handover)
+            continue;
+        if ((events[i].events & (EPOLLOUT | EPOLLHUP | EPOLLERR)) && s->writing)
+            writable(s);
+        if (!s->gone && (events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)))
+            read(s);
+    }
+    afterEvent();
+    if (n == kBatch)
+        asio::post(m_io, [this] { poll(); });  // more may be ready: no need to wait to learn it
+    else
+        watch();
+}
+
+// One receive per readiness: the set is level-triggered, so what a full buffer leaves behind
+// comes up in the next batch.
 void HallLoop::read(const SessionPtr& s) {
-    s->socket.async_read_some(asio::buffer(s->in.data() + s->inUsed, s->in.size() - s->inUsed),
-                              [this, s](asio::error_code ec, size_t n) {
-                                  if (s->handover || s->gone)
-                                      return;  // moved to another loop, or already reported
-                                  if (ec) {
-                                      // A half frame before the close is dropped with the connection.
-                                      gone(s);
-                                      afterEvent();
-                                      return;
-                                  }
-                                  s->inUsed += n;
-                                  if (deliver(s))
-                                      read(s);
-                                  afterEvent();
-                              });
+    const ssize_t n = ::recv(s->fd, s->in.data() + s->inUsed, s->in.size() - s->inUsed, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (n <= 0) {
+        // A half frame before the close is dropped with the connection.
+        gone(s);
+        return;
+    }
+    s->inUsed += static_cast<size_t>(n);
+    deliver(s);
 }
 
 bool HallLoop::deliver(const SessionPtr& s) {
@@ -100,8 +166,10 @@ bool HallLoop::deliver(const SessionPtr& s) {
             return false;
         }
     }
-    std::memmove(s->in.data(), s->in.data() + at, s->inUsed - at);
-    s->inUsed -= at;
+    if (at > 0) {
+        std::memmove(s->in.data(), s->in.data() + at, s->inUsed - at);
+        s->inUsed -= at;
+    }
     return true;
 }
 
@@ -115,13 +183,9 @@ void HallLoop::handOver(int64_t conn, int hall, const CommandFrame& frame, int h
 void HallLoop::transfer(const SessionPtr& s) {
     m_sessions.erase(s->id);
     Handover h = *s->handover;
-    asio::error_code ec;
-    const int fd = s->socket.release(ec);
-    if (ec) {
-        m_log.warn("connection " + std::to_string(s->id) + " could not move: " + ec.message());
-        s->socket.close(ec);
-        return;
-    }
+    ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, s->fd, nullptr);
+    const int fd = s->fd;
+    s->fd = -1;
     std::vector<uint8_t> unread(s->in.begin(), s->in.begin() + static_cast<long>(s->inUsed));
     std::vector<uint8_t> unsent = std::move(s->pending);
     unsent.insert(unsent.begin(), s->inflight.begin(), s->inflight.end());
@@ -172,57 +236,76 @@ void HallLoop::startWrite(const SessionPtr& s) {
             shutdownSend(s);
         return;
     }
-    asio::error_code ec;
-    const size_t n = s->socket.write_some(asio::buffer(s->pending), ec);
-    if (ec && ec != asio::error::would_block && ec != asio::error::try_again) {
-        s->pending.clear();
-        s->socket.close(ec);  // the read loop reports the end
+    const ssize_t n = ::send(s->fd, s->pending.data(), s->pending.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        failed(s);
         return;
     }
-    if (n == s->pending.size()) {
+    const size_t sent = n > 0 ? static_cast<size_t>(n) : 0;
+    if (sent == s->pending.size()) {
         s->pending.clear();
         if (s->closing)
             shutdownSend(s);
         return;
     }
-    s->inflight.assign(s->pending.begin() + static_cast<long>(n), s->pending.end());
+    s->inflight.assign(s->pending.begin() + static_cast<long>(sent), s->pending.end());
     s->pending.clear();
     s->writing = true;
-    asio::async_write(s->socket, asio::buffer(s->inflight), [this, s](asio::error_code ec, size_t) {
-        s->writing = false;
-        s->inflight.clear();
-        if (s->handover || s->gone)
+    setInterest(*s, true);
+}
+
+// The rest of a write the system would not take at once; what was queued since follows it.
+void HallLoop::writable(const SessionPtr& s) {
+    const ssize_t n = ::send(s->fd, s->inflight.data(), s->inflight.size(), MSG_NOSIGNAL);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (n < 0) {
+        failed(s);
+        return;
+    }
+    s->inflight.erase(s->inflight.begin(), s->inflight.begin() + n);
+    if (!s->inflight.empty())
+        return;
+    s->writing = false;
+    setInterest(*s, false);
+    startWrite(s);
+}
+
+void HallLoop::failed(const SessionPtr& s) {
+    s->pending.clear();
+    s->inflight.clear();
+    s->writing = false;
+    s->closing = true;  // nothing more is queued or taken
+    // Reported from a handler of its own: the loop may be in the middle of writing others.
+    asio::post(m_io, [this, s] {
+        if (s->gone || s->handover)
             return;
-        if (ec) {
-            s->pending.clear();
-            asio::error_code ignored;
-            s->socket.close(ignored);
-            return;
-        }
-        startWrite(s);
+        gone(s);
+        afterEvent();
     });
 }
 
 // Ends our side only: closing a socket with unread input makes the system reset the connection,
 // and a reset can destroy the last frames (a refusal, a removal notice) before the peer reads
-// them. The read loop sees the peer's end; a peer that never ends is cut off after a while.
+// them. The read side sees the peer's end; a peer that never ends is cut off after a while.
 void HallLoop::shutdownSend(const SessionPtr& s) {
-    asio::error_code ignored;
-    s->socket.shutdown(tcp::socket::shutdown_send, ignored);
+    ::shutdown(s->fd, SHUT_WR);
     s->closer.expires_after(std::chrono::seconds(5));
-    s->closer.async_wait([s](asio::error_code ec) {
-        if (ec)
+    s->closer.async_wait([this, s](asio::error_code ec) {
+        if (ec || s->gone || s->handover)
             return;
-        asio::error_code ignored;
-        s->socket.close(ignored);
+        gone(s);
+        afterEvent();
     });
 }
 
 void HallLoop::gone(const SessionPtr& s) {
     s->gone = true;
-    asio::error_code ignored;
     s->closer.cancel();
-    s->socket.close(ignored);
+    if (s->fd >= 0) {
+        ::close(s->fd);  // leaves the epoll set with it
+        s->fd = -1;
+    }
     m_sessions.erase(s->id);
     m_log.debug("connection " + std::to_string(s->id) + " gone");
     m_hall.disconnected(s->id, Clock::now());
@@ -283,8 +366,12 @@ void HallLoop::shutdown() {
         for (auto& [conn, s] : m_sessions) {
             s->gone = true;
             s->closer.cancel();
-            s->socket.close(ignored);
+            if (s->fd >= 0) {
+                ::close(s->fd);
+                s->fd = -1;
+            }
         }
+        m_poller->cancel(ignored);
         m_sessions.clear();
         m_work.reset();
         m_io.stop();

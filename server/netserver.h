@@ -1,6 +1,12 @@
 // The TCP side of vexal-server: one Asio event loop per thread, each with a hall of its own
-// tables; 272-byte frames in and out, the frames one event produces for a connection leaving in
-// one write, and a timer per loop that wakes the hall when its earliest deadline comes.
+// tables; 272-byte frames in and out, the frames one batch of ready connections produces for a
+// connection leaving in one write, and a timer per loop that wakes the hall when its earliest
+// deadline comes.
+//
+// The game connections are not Asio sockets: each loop keeps them in an epoll set of its own,
+// level-triggered, which the loop's io_context watches as one descriptor. A ready connection
+// costs one receive (no second one to find the socket empty, as an Asio read that is started
+// again does) and the whole batch is handled before anything is written.
 #pragma once
 
 #include <asio.hpp>
@@ -13,6 +19,8 @@
 #include <thread>
 #include <unordered_map>
 #include <vector>
+
+#include <unistd.h>
 
 #include "server/hall.h"
 
@@ -45,7 +53,7 @@ private:
         int hops;
     };
     struct Session {
-        asio::ip::tcp::socket socket;
+        int fd;  // owned: closed by gone() or the loop's end, or released by transfer()
         int64_t id;
         TimePoint openedAt;
         std::array<uint8_t, 4 * kFrameSize> in{};  // clients send a frame at a time
@@ -58,22 +66,36 @@ private:
         bool gone = false;
         std::optional<Handover> handover;
         asio::steady_timer closer;  // forces the close when the peer does not answer our end
-        Session(asio::ip::tcp::socket s, int64_t conn, TimePoint opened)
-            : socket(std::move(s)), id(conn), openedAt(opened), closer(socket.get_executor()) {}
+        Session(int socket, int64_t conn, TimePoint opened, asio::io_context& io)
+            : fd(socket), id(conn), openedAt(opened), closer(io) {}
+        ~Session() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        Session(const Session&) = delete;
+        Session& operator=(const Session&) = delete;
     };
     using SessionPtr = std::shared_ptr<Session>;
 
-    SessionPtr add(asio::ip::tcp::socket socket, int64_t conn, TimePoint openedAt);
+    // Makes the descriptor a connection of this loop; nothing when it cannot be watched.
+    SessionPtr add(int fd, int64_t conn, TimePoint openedAt);
     // A connection another loop's hall handed over, with what it had read and not yet handled.
     void adopt(int fd, int64_t conn, TimePoint openedAt, Handover handover, std::vector<uint8_t> unread,
                std::vector<uint8_t> unsent);
+    // Waits for the next batch of ready connections and handles it.
+    void watch();
+    void poll();
     void read(const SessionPtr& s);
+    void writable(const SessionPtr& s);
+    void setInterest(Session& s, bool out);
     // Hands the frames read so far to the hall; false when the session left this loop.
     bool deliver(const SessionPtr& s);
     void transfer(const SessionPtr& s);
     void startWrite(const SessionPtr& s);
     void shutdownSend(const SessionPtr& s);
     void gone(const SessionPtr& s);
+    // Reports the end of a connection that failed while the loop was writing.
+    void failed(const SessionPtr& s);
     // After every event: the gathered frames go out, and the timer follows the earliest deadline.
     void afterEvent();
     void flush();
@@ -94,6 +116,8 @@ private:
     std::unordered_map<int64_t, SessionPtr> m_sessions;
     std::vector<SessionPtr> m_dirty;
     asio::steady_timer m_grace;
+    int m_epoll = -1;
+    std::unique_ptr<asio::posix::stream_descriptor> m_poller;  // m_epoll as the io_context sees it
 };
 
 class NetServer {
