@@ -188,7 +188,7 @@ void HallLoop::transfer(const SessionPtr& s) {
     s->fd = -1;
     std::vector<uint8_t> unread(s->in.begin(), s->in.begin() + static_cast<long>(s->inUsed));
     std::vector<uint8_t> unsent = std::move(s->pending);
-    unsent.insert(unsent.begin(), s->inflight.begin(), s->inflight.end());
+    unsent.insert(unsent.begin(), s->inflight.begin() + static_cast<long>(s->inflightSent), s->inflight.end());
     HallLoop& to = m_server.loop(h.hall);
     asio::post(to.m_io, [&to, fd, conn = s->id, opened = s->openedAt, h, unread = std::move(unread),
                          unsent = std::move(unsent)]() mutable {
@@ -256,16 +256,19 @@ void HallLoop::startWrite(const SessionPtr& s) {
 
 // The rest of a write the system would not take at once; what was queued since follows it.
 void HallLoop::writable(const SessionPtr& s) {
-    const ssize_t n = ::send(s->fd, s->inflight.data(), s->inflight.size(), MSG_NOSIGNAL);
+    const ssize_t n = ::send(s->fd, s->inflight.data() + s->inflightSent, s->inflight.size() - s->inflightSent,
+                             MSG_NOSIGNAL);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     if (n < 0) {
         failed(s);
         return;
     }
-    s->inflight.erase(s->inflight.begin(), s->inflight.begin() + n);
-    if (!s->inflight.empty())
+    s->inflightSent += static_cast<size_t>(n);
+    if (s->inflightSent < s->inflight.size())
         return;
+    s->inflight.clear();
+    s->inflightSent = 0;
     s->writing = false;
     setInterest(*s, false);
     startWrite(s);
@@ -274,6 +277,7 @@ void HallLoop::writable(const SessionPtr& s) {
 void HallLoop::failed(const SessionPtr& s) {
     s->pending.clear();
     s->inflight.clear();
+    s->inflightSent = 0;
     s->writing = false;
     s->closing = true;  // nothing more is queued or taken
     // Reported from a handler of its own: the loop may be in the middle of writing others.

@@ -60,6 +60,7 @@ private:
         size_t inUsed = 0;
         std::vector<uint8_t> pending;   // frames queued by the hall during this event
         std::vector<uint8_t> inflight;  // what the system would not take at once, being written
+        size_t inflightSent = 0;        // how much of it the system has taken since
         bool writing = false;
         bool closing = false;
         bool dirty = false;

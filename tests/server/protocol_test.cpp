@@ -2,12 +2,15 @@
 // frames, and reconnects inside and after the reconnect window.
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
 #include <thread>
 
 #include "net/messages/calling.h"
+#include "net/messages/chat.h"
 #include "net/messages/deal.h"
 #include "net/messages/departure.h"
 #include "net/messages/play.h"
@@ -349,6 +352,64 @@ TEST(ServerProtocol, ReconnectInsideTheWindowContinuesAndAfterItIsRefused) {
         if (r.seatBit == seatBit) {
             EXPECT_FALSE(r.finalGain);
         }
+    }
+    EXPECT_TRUE(t.server->running());
+}
+
+// A player that stops reading must not hold up the others, and must get every frame, whole and
+// in order, once it reads again. The lines are private to it, so the server writes them to it and
+// back to the sender: far more than the system buffers hold (tcp_wmem allows 4 MiB a socket), so
+// the server has to keep the rest and finish the writes when the socket takes more.
+TEST(ServerProtocol, AReaderThatFallsBehindGetsEveryFrameInOrderAndHoldsNobodyUp) {
+    Table4 t;
+    Player& sender = t.players[0];
+    Player& slow = t.players[1];
+    ASSERT_TRUE(pump(t.all(), [&] {
+        return std::all_of(t.players.begin(), t.players.end(), [](const Player& p) { return p.seatBit != 0; });
+    }));
+
+    constexpr int kLines = 24'000;  // 6.5 MB each way
+    auto lineText = [](int i) { return "line " + std::to_string(i); };
+    std::vector<Player*> others = {&sender, &t.players[2], &t.players[3]};
+    auto chatLines = [&](const Player& p) {
+        std::vector<std::string> texts;
+        for (const CommandFrame& f : p.received)
+            if (f[kCommandByte] == commandByte(Command::Chat))
+                texts.push_back(decodeChatLine(f).text);
+        return texts;
+    };
+    // Counts as frames arrive, without going over the earlier ones again.
+    struct ChatCount {
+        size_t seen = 0;
+        size_t lines = 0;
+        size_t operator()(const Player& p) {
+            for (; seen < p.received.size(); ++seen)
+                lines += p.received[seen][kCommandByte] == commandByte(Command::Chat) ? 1 : 0;
+            return lines;
+        }
+    } sentBack, slowGot;
+    // The sender reads its echoes while it writes, so neither side of it waits on the other.
+    for (int i = 0; i < kLines; ++i) {
+        CommandFrame f = encode(ChatLine{sender.seatBit, 0, 0, slow.seatBit, 0, lineText(i)});
+        f[kTokenByte] = sender.token[0];
+        f[kTokenByte + 1] = sender.token[1];
+        sender.conn->send(f);
+        if (i % 64 == 63)
+            pumpFor(others, 1);
+    }
+    ASSERT_TRUE(pump(others, [&] { return sentBack(sender) >= size_t(kLines); }))
+        << "the sender got " << sentBack(sender) << " of its lines back while one player did not read";
+    int queued = 0;
+    ASSERT_EQ(ioctl(slow.conn->fd(), FIONREAD, &queued), 0);
+    EXPECT_LT(queued, kLines * int(kFrameSize)) << "the system took every line at once: nothing was left to finish";
+
+    ASSERT_TRUE(pump({&slow}, [&] { return slowGot(slow) >= size_t(kLines); }))
+        << "the slow reader got " << slowGot(slow) << " lines";
+    for (const Player* p : {&sender, &slow}) {
+        std::vector<std::string> texts = chatLines(*p);
+        ASSERT_EQ(texts.size(), size_t(kLines)) << p->account;
+        for (int i = 0; i < kLines; ++i)
+            ASSERT_EQ(texts[size_t(i)], lineText(i)) << p->account << " line " << i;
     }
     EXPECT_TRUE(t.server->running());
 }
