@@ -1,6 +1,7 @@
 # vexal_add_test(NAME SOURCES src... [LIBS lib...] [QT])
 # One GoogleTest program per call; each test case is registered with CTest on its own.
-# QT runs the program on the offscreen platform with the dummy audio driver; without the client
+# QT runs the program on the offscreen platform (the Qt test main also picks the dummy audio driver
+# when none is set: the discovery step passes on only the first entry of the list); without the client
 # (no Qt) such a test is not built at all.
 function(vexal_add_test name)
   cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})

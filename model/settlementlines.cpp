@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -11,6 +12,15 @@ namespace vexal {
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// A seat's coin change from a settled amount: a frame can carry amounts no coin count holds
+// (up to 2^64), so the change stops at the largest count instead of wrapping.
+int64_t wholeCoins(double amount) {
+    constexpr double kMost = 9.2e18;  // below 2^63, exact in a double
+    if (!(amount > 0))
+        return 0;
+    return amount >= kMost ? static_cast<int64_t>(kMost) : static_cast<int64_t>(amount);
+}
 
 // Byte offsets of each UTF-8 character start.
 std::vector<size_t> characterStarts(const std::string& s) {
@@ -239,7 +249,7 @@ SettlementSheet buildSettlementSheet(const SettlementInput& in) {
             box.push_back(std::string());
             box.push_back("最终分: " + amount + "金币");
             out.win[r] = true;
-            out.coinChange[r] = static_cast<int64_t>(f);
+            out.coinChange[r] = wholeCoins(f);
             out.gradeLines[r] = amount;
         } else {
             const std::string amount = amountText(f);
@@ -248,7 +258,7 @@ SettlementSheet buildSettlementSheet(const SettlementInput& in) {
             L[r].push_back("总分: " + sign + amount + "金币");
             box.push_back(std::string());
             box.push_back("最终分: " + sign + amount + "金币");
-            out.coinChange[r] = -static_cast<int64_t>(f);
+            out.coinChange[r] = -wholeCoins(f);
             out.gradeLines[r] = "-" + amount;
         }
     }

@@ -44,7 +44,11 @@ struct SettlementRecord {
 
     // Signed views of the two amounts.
     int64_t signedSubtotal() const { return subtotalGain ? int64_t(subtotal) : -int64_t(subtotal); }
-    int64_t signedFinal() const { return finalGain ? int64_t(finalAmount) : -int64_t(finalAmount); }
+    // The final amount with its sign; an amount beyond any coin count stops at the largest one.
+    int64_t signedFinal() const {
+        const int64_t amount = finalAmount > uint64_t{INT64_MAX} ? INT64_MAX : static_cast<int64_t>(finalAmount);
+        return finalGain ? amount : -amount;
+    }
 };
 CommandFrame encode(const SettlementRecord& m);
 SettlementRecord decodeSettlement(const CommandFrame& f);

@@ -192,6 +192,18 @@ TEST(SettlementSheet, CappedEscapedAndNoteAlone) {
     EXPECT_EQ(sheet.coinChange[0], 207);
 }
 
+// Amounts beyond any coin count (a frame carries 64 bits) stop at the largest change, either way.
+TEST(SettlementSheet, HugeAmountsStopAtTheLargestCoinChange) {
+    SettlementInput in = ordinaryRound();
+    in.records[0].finalGain = true;
+    in.records[0].finalAmount = UINT64_MAX;
+    in.records[1].finalGain = false;
+    in.records[1].finalAmount = uint64_t{1} << 63;
+    const SettlementSheet sheet = buildSettlementSheet(in);
+    EXPECT_GT(sheet.coinChange[0], int64_t{9'000'000'000'000'000'000});
+    EXPECT_LT(sheet.coinChange[1], -int64_t{9'000'000'000'000'000'000});
+}
+
 TEST(SettlementSheet, BombRowsAndPropLinesKeepColumnsSideBySide) {
     SettlementInput in = ordinaryRound();
     in.bombs[2] = {7, 19};
