@@ -476,7 +476,7 @@ void Table::botSays(int seat, const QuickPhrase& phrase) {
     line.phraseList = phrase.list;
     line.phraseNumber = phrase.number;
     line.byte13 = phrase.list == 2 ? 97 : 0;
-    line.text = m_seats[seat].profile.account + "说道： " + phrase.text;
+    line.text = m_seats[seat].profile.nickname + "说道： " + phrase.text;
     broadcast(encode(line));
 }
 

@@ -277,7 +277,7 @@ TEST_F(HallFixture, BotsSayAQuickPhraseAfterTheirBombsAndRoars) {
         ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4u) << seed;
         std::map<uint8_t, std::string> names;
         for (const CommandFrame& f : out.of(1, Command::SeatInfo))
-            names[decodeSeatInfo(f).seatBit] = decodeSeatInfo(f).account;
+            names[decodeSeatInfo(f).seatBit] = decodeSeatInfo(f).nickname;  // the name the tables show
 
         std::vector<std::pair<uint8_t, int>> expected;  // seat bit, phrase number
         std::vector<std::pair<uint8_t, int>> said;
