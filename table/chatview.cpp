@@ -64,40 +64,38 @@ QRegion bubbleRegion(const QImage& picture) {
     return region;
 }
 
-ChatHistoryWindow::ChatHistoryWindow(QWidget* parent) : QWidget(parent) {
-    makeSecondaryWindow(this);
-    setWindowTitle(QStringLiteral("聊天记录"));
-    auto* layout = new QVBoxLayout(this);
+namespace {
+// A chat window's frame: its caption, a heading line with the close button that hides it, and the
+// column the window's lists go into.
+QVBoxLayout* chatWindowFrame(QWidget* window, const QString& title, const QString& heading, QPushButton*& close) {
+    makeSecondaryWindow(window);
+    window->setWindowTitle(title);
+    auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(6, 4, 6, 6);
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("聊天记录"), this));
+    top->addWidget(new QLabel(heading, window));
     top->addStretch();
-    close = new QPushButton(QStringLiteral("×"), this);
+    close = new QPushButton(QStringLiteral("×"), window);
     close->setFixedSize(22, 22);
     close->setFocusPolicy(Qt::NoFocus);
     top->addWidget(close);
     layout->addLayout(top);
+    QObject::connect(close, &QPushButton::clicked, window, &QWidget::hide);
+    return layout;
+}
+}  // namespace
+
+ChatHistoryWindow::ChatHistoryWindow(QWidget* parent) : QWidget(parent) {
+    QVBoxLayout* layout = chatWindowFrame(this, QStringLiteral("聊天记录"), QStringLiteral("聊天记录"), close);
     Text1 = new QListWidget(this);
     Text1->setFocusPolicy(Qt::NoFocus);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(Text1);
     resize(400, 200);
-    connect(close, &QPushButton::clicked, this, &QWidget::hide);
 }
 
 QuickPhraseWindow::QuickPhraseWindow(QWidget* parent) : QWidget(parent) {
-    makeSecondaryWindow(this);
-    setWindowTitle(QStringLiteral("快捷短语"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 4, 6, 6);
-    auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("双击发送"), this));
-    top->addStretch();
-    close = new QPushButton(QStringLiteral("×"), this);
-    close->setFixedSize(22, 22);
-    close->setFocusPolicy(Qt::NoFocus);
-    top->addWidget(close);
-    layout->addLayout(top);
+    QVBoxLayout* layout = chatWindowFrame(this, QStringLiteral("快捷短语"), QStringLiteral("双击发送"), close);
     for (int l = 0; l < 2; ++l) {
         QListWidget* list = lists[static_cast<size_t>(l)] = new QListWidget(this);
         list->setFocusPolicy(Qt::NoFocus);
@@ -107,7 +105,6 @@ QuickPhraseWindow::QuickPhraseWindow(QWidget* parent) : QWidget(parent) {
     }
     lists[1]->hide();
     resize(240, 230);
-    connect(close, &QPushButton::clicked, this, &QWidget::hide);
 }
 
 int QuickPhraseWindow::shownList() const {

@@ -12,24 +12,9 @@ here=$(dirname "$(realpath "$0")")
 rm -rf "$work" && mkdir -p "$work"
 cd "$work" || exit 1
 
-ASAN_OPTIONS=alloc_dealloc_mismatch=0:detect_leaks=0 "$bin/vexal-server" --port 0 --bot-wait off --seed 5 \
-  --log-level info >server.log 2>&1 &
-server=$!
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  kill "$server" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-
-port=""
-for _ in $(seq 50); do
-  port=$(grep -o 'listening on 127.0.0.1:[0-9]*' server.log | grep -o '[0-9]*$')
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "server did not start"; cat server.log; exit 1; }
+source "$here/e2e_lib.sh"
+e2e_start_server --log-level info
+port=$server_port
 
 scripts=(
   "wait:1500|type:hello all|enter|type:too fast|enter|wait:1200|portrait:2|type:just you|enter|wait:1500|type:done|enter"
@@ -48,7 +33,7 @@ for i in 0 1 2 3; do
   (cd "c$i" && QT_QPA_PLATFORM=${VEXAL_E2E_PLATFORM:-offscreen} SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 \
      VEXAL_RUNTIME_DIR="$work/rt$i" VEXAL_TRACE=1 VEXAL_AUTO_ANSWER=1 VEXAL_CHAT_SCRIPT="${scripts[$i]}" \
      exec ./bin/vexal "$launch" >log.txt 2>&1) &
-  pids+=($!)
+  e2e_pids+=($!)
   # One after the other, so the seats are taken in this order.
   sleep 0.3
 done
