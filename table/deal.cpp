@@ -21,7 +21,7 @@ constexpr int kMoveStep = 75;
 void RoundView::clearRound() {
     for (auto& seat : cardImage)
         for (QLabel* c : seat)
-            c->hide();
+            putAway(c);
     for (int i = 0; i < kCardImagesPerSeat; ++i)
         cardImage[0][i]->resize(ownCardWidth(), ownCardHeight());
     imgFaPai->setGeometry(m_form.units(462, 280, 100, 140));

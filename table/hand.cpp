@@ -40,7 +40,7 @@ void RoundView::drawHand() {
             for (int k = 0; k < p->count; ++k)
                 onTable = onTable || p->images[static_cast<size_t>(k)] == i;
         if (!onTable)
-            cardImage[0][static_cast<size_t>(i)]->hide();
+            putAway(cardImage[0][static_cast<size_t>(i)]);
     }
     m_hoveredImage = -1;
 }

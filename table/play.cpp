@@ -61,7 +61,7 @@ void RoundView::drawTableCards() {
                 for (int s = 0; s < st.hands[0].count; ++s)
                     inHand = inHand || st.hands[0].images[static_cast<size_t>(s)] == i;
             if (!inHand)
-                cardImage[rs][static_cast<size_t>(i)]->hide();
+                putAway(cardImage[rs][static_cast<size_t>(i)]);
         }
     }
     // The buttons of the own turn stay over the cards.

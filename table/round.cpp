@@ -226,6 +226,15 @@ void RoundView::setCardImage(QLabel* image, CardCode code) {
     image->setProperty("picture", resource);
 }
 
+// A card off the table lets its picture go (and the label's scaled copy of it): a round passes
+// most of the deck over the four seats' labels, and hidden labels holding faces kept megabytes
+// nobody sees. Every card is given its picture again before it is shown.
+void RoundView::putAway(QLabel* image) {
+    image->hide();
+    if (!image->pixmap().isNull())
+        image->setPixmap(QPixmap());
+}
+
 // Sounds follow the table's switches and fall silent while the player is away: the effects
 // switch for all but the countdown's tick, which needs only the device.
 void RoundView::playCue(Cue cue) {

@@ -126,6 +126,7 @@ private:
     void intend(const RoundIntent& intent);
     QPixmap picture(int number);
     void setCardImage(QLabel* image, CardCode code);
+    void putAway(QLabel* image);
     void playCue(Cue cue);
 
     // Geometry in pixels of `Pic1`.

@@ -561,6 +561,15 @@ TEST(RoundViewPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
     };
     auto visible = [&](int r, int image) { return t.round->cardImage[static_cast<size_t>(r)][static_cast<size_t>(image)]->isVisible(); };
     auto passShown = [&](int r) { return t.round->Speak[static_cast<size_t>(r)]->isVisible(); };
+    // A card on the table shows its face; one off the table holds no picture any more.
+    auto facesOnlyOnTheTable = [&](const char* when) {
+        SCOPED_TRACE(when);
+        for (int r = 0; r < 4; ++r)
+            for (int i = 0; i < kCardImagesPerSeat; ++i) {
+                const QLabel* c = t.round->cardImage[static_cast<size_t>(r)][static_cast<size_t>(i)];
+                EXPECT_EQ(c->pixmap().isNull(), c->isHidden()) << r << ',' << i;
+            }
+    };
 
     // Trick A: 4 by seat 1, 6 by seat 2, then three passes; seat 2 takes it.
     play(2, 4, "4d");
@@ -576,6 +585,7 @@ TEST(RoundViewPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
         EXPECT_FALSE(passShown(r)) << r;
     EXPECT_FALSE(visible(1, 0));
     EXPECT_FALSE(visible(2, 0));
+    facesOnlyOnTheTable("trick A taken");
     EXPECT_EQ(t.round->lbl_benlunFenshu->text(), "0");
 
     // Trick B: 9 by seat 2, seat 3 passes.
@@ -590,6 +600,7 @@ TEST(RoundViewPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
     EXPECT_FALSE(visible(2, 1));  // trick B's 9 makes way
     EXPECT_FALSE(passShown(3));
     EXPECT_FALSE(t.st().reviewEnabled);
+    facesOnlyOnTheTable("trick A under review");
 
     // The next play ends the review: trick B comes back as it was, trick A goes.
     play(1, 2, "");
@@ -599,6 +610,7 @@ TEST(RoundViewPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
     EXPECT_TRUE(passShown(3));
     EXPECT_TRUE(passShown(0));
     EXPECT_TRUE(t.st().reviewEnabled);
+    facesOnlyOnTheTable("review over");
 
     // A seat that plays again loses its pass mark; the others keep theirs.
     play(2, 4, "Jc");
