@@ -25,14 +25,14 @@ void RoundView::clearRound() {
     for (int i = 0; i < kCardImagesPerSeat; ++i)
         cardImage[0][i]->resize(ownCardWidth(), ownCardHeight());
     imgFaPai->setGeometry(m_form.units(462, 280, 100, 140));
-    imgFaPai->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{img_jiao, img_hou, img_pass, imgMyPaiBei, UcDiZhu, img_zhuang,
+    for (QLabel* l : {imgFaPai, imgMyPaiBei, imgCardMove})
+        putAway(l);
+    for (QWidget* w : std::initializer_list<QWidget*>{img_jiao, img_hou, img_pass, UcDiZhu, img_zhuang,
                                                       img_syscallcard, img_zhuangFriend, lbl_currBeishu,
-                                                      lbl_benlunFenshu, img_currBeishu, img_benlunFenshu,
-                                                      imgCardMove})
+                                                      lbl_benlunFenshu, img_currBeishu, img_benlunFenshu})
         w->hide();
     for (QLabel* s : shanImage)
-        s->hide();
+        putAway(s);
     for (int r = 0; r < 4; ++r) {
         Speak[static_cast<size_t>(r)]->hide();
         finishBadge[static_cast<size_t>(r)]->hide();
@@ -122,12 +122,12 @@ void RoundView::layOutDeal(const view::DealLaidOut& deal) {
             shanImage[0]->setPixmap(picture(521 + 3 * r));
             shanImage[0]->setGeometry(m_form.units(30, 240, 207 * 0.6, 200 * 0.6));
             shanImage[0]->show();
-            imgCardMove->hide();
+            putAway(imgCardMove);
         }
     }
-    imgCardMove->hide();
-    imgFaPai->hide();
-    imgMyPaiBei->hide();
+    putAway(imgCardMove);
+    putAway(imgFaPai);
+    putAway(imgMyPaiBei);
     if (deal.unsorted)
         return;
     drawHand();
@@ -140,7 +140,7 @@ void RoundView::drawBackPiles() {
         QLabel* pile = shanImage[static_cast<size_t>(r - 1)];
         const int number = st.pilesShown ? backPilePicture(r, st.hands[static_cast<size_t>(r)].count) : 0;
         if (number == 0) {
-            pile->hide();
+            putAway(pile);
             continue;
         }
         pile->setPixmap(picture(number));

@@ -226,9 +226,10 @@ void RoundView::setCardImage(QLabel* image, CardCode code) {
     image->setProperty("picture", resource);
 }
 
-// A card off the table lets its picture go (and the label's scaled copy of it): a round passes
-// most of the deck over the four seats' labels, and hidden labels holding faces kept megabytes
-// nobody sees. Every card is given its picture again before it is shown.
+// A card or pile off the table lets its picture go (and the label's scaled copy of it): a round
+// passes most of the deck over the four seats' labels, and hidden labels holding faces, flying
+// cards and decks kept megabytes nobody sees. Every such label is given its picture again before
+// it is shown.
 void RoundView::putAway(QLabel* image) {
     image->hide();
     if (!image->pixmap().isNull())

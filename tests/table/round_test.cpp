@@ -146,10 +146,14 @@ TEST(RoundViewDeal, TheDealFliesInAndLaysOutASortedHandLeftToRightWithFullPiles)
     for (int r = 1; r < 4; ++r) {
         EXPECT_TRUE(t.round->shanImage[static_cast<size_t>(r - 1)]->isVisible()) << r;
         EXPECT_EQ(pictureOf(t.round->shanImage[static_cast<size_t>(r - 1)]), 538 + r) << r;
+        EXPECT_FALSE(t.round->shanImage[static_cast<size_t>(r - 1)]->pixmap().isNull()) << r;
     }
     EXPECT_GT(t.round->dealSteps(), 12);  // every one of the twelve legs moved the card
-    EXPECT_FALSE(t.round->imgCardMove->isVisible());
-    EXPECT_FALSE(t.round->imgFaPai->isVisible());
+    // The deck, the own pile and the flying card are gone, and so are their pictures.
+    for (const QLabel* gone : {t.round->imgCardMove, t.round->imgFaPai, t.round->imgMyPaiBei}) {
+        EXPECT_FALSE(gone->isVisible());
+        EXPECT_TRUE(gone->pixmap().isNull());
+    }
     EXPECT_EQ(t.round->lbl_currBeishu->text(), "1");
     EXPECT_TRUE(t.round->lbl_currBeishu->isVisible());
     EXPECT_TRUE(t.round->Operation[3]->isVisible());
@@ -478,6 +482,7 @@ TEST(RoundViewPlay, TrickTakenAndFinishing) {
     EXPECT_TRUE(t.round->finishBadge[3]->isVisible());
     EXPECT_EQ(pictureOf(t.round->finishBadge[3]), 360);
     EXPECT_FALSE(t.round->shanImage[2]->isVisible());
+    EXPECT_TRUE(t.round->shanImage[2]->pixmap().isNull());
     EXPECT_TRUE(t.round->shanImage[0]->isVisible());
     EXPECT_EQ(t.round->lbl_benlunFenshu->text(), "20");
     EXPECT_TRUE(t.round->Operation[2]->isVisible());  // following: the pass button shows
