@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "net/messages/calling.h"
 #include "net/messages/wire.h"
@@ -43,7 +44,17 @@ bool doublesStake(PlayType type) {
     return type > kPlayFiveTenKingMixed;
 }
 
-CommandFrame playFrameFor(int seat, std::vector<CardCode> selection, PlayType lastType) {
+// A bot's selection, held without allocating: a hand holds at most its slots, and a longer one
+// (never dealt) is read up to them.
+struct Selection {
+    std::array<CardCode, kHandSlots> cards{};
+    size_t count = 0;
+    void add(CardCode c) { cards[count++] = c; }
+    std::span<CardCode> span() { return {cards.data(), count}; }
+    std::vector<CardCode> vector() const { return {cards.begin(), cards.begin() + static_cast<long>(count)}; }
+};
+
+CommandFrame playFrameFor(int seat, std::span<CardCode> selection, PlayType lastType) {
     sortSelection(selection);
     PlayType type = ClassifyPlay(lastType, selection);
     if (type == kPlayUndecided)
@@ -116,10 +127,12 @@ Side sideAsSeen(const Round& round, int seat, int other) {
     return Side::Unknown;
 }
 
-FollowView followView(const Round& round, int seat) {
+namespace {
+
+// Everything a following seat sees but its own hand, which the round holds.
+FollowView sightOf(const Round& round, int seat) {
     FollowView v;
     v.seat = seat;
-    v.hand = round.hand(seat);
     v.last = round.lastPlay();
     v.lastPlayer = round.lastPlayer();
     v.trickPoints = round.trickPoints();
@@ -127,6 +140,58 @@ FollowView followView(const Round& round, int seat) {
         v.cardsLeft[s] = static_cast<int>(round.hand(s).size());
         v.sides[s] = sideAsSeen(round, seat, s);
     }
+    return v;
+}
+
+// botFollow's choice into `out`, the hand read where it lies.
+void followInto(const FollowView& view, std::span<const CardCode> hand, Selection& out) {
+    HintResult hint = hintSearch(hand, view.last);
+    if (hint.pass || hint.slots.empty())
+        return;
+    for (int slot : hint.slots)
+        out.add(hand[static_cast<size_t>(slot)]);
+    sortSelection(out.span());
+    const PlayType type = ClassifyPlay(view.last.type, out.span());
+    const int kept = static_cast<int>(hand.size() - out.count);
+    if (!worthPlaying(view, type, kept))
+        out.count = 0;
+}
+
+// botLead's choice into `out`.
+void leadInto(std::span<const CardCode> hand, Selection& out) {
+    for (CardCode c : hand)
+        out.add(c);
+    sortSelection(out.span());
+    if (ClassifyPlay(kPlayNone, out.span()) != kPlayNone)
+        return;
+    out.count = 0;
+    std::array<int, 18> count{};
+    for (CardCode c : hand)
+        if (!isWild(c))
+            ++count[cardRank(c)];
+    // The cards of a rank in hand order, as the hand holds them.
+    auto take = [&](int rank, size_t most) {
+        for (CardCode c : hand)
+            if (out.count < most && !isWild(c) && cardRank(c) == rank)
+                out.add(c);
+    };
+    for (int r = kRankLowest; r <= kRankTwo; ++r)
+        if (count[r] > 0 && count[r] < 4)
+            return take(r, kHandSlots);
+    // Opening with a bomb doubles the stake for a trick anybody could have led cheaply.
+    for (int r = kRankLowest; r <= kRankTwo; ++r)
+        if (count[r] > 0)
+            return take(r, 1);
+    for (CardCode c : hand)
+        if (isWild(c))
+            return out.add(c);
+}
+
+}  // namespace
+
+FollowView followView(const Round& round, int seat) {
+    FollowView v = sightOf(round, seat);
+    v.hand = round.hand(seat);
     return v;
 }
 
@@ -148,46 +213,29 @@ bool worthPlaying(const FollowView& view, PlayType type, int cardsKept) {
 }
 
 std::vector<CardCode> botFollow(const FollowView& view) {
-    HintResult hint = hintSearch(view.hand, view.last);
-    if (hint.pass || hint.slots.empty())
-        return {};
-    std::vector<CardCode> selection;
-    for (int slot : hint.slots)
-        selection.push_back(view.hand[static_cast<size_t>(slot)]);
-    sortSelection(selection);
-    const PlayType type = ClassifyPlay(view.last.type, selection);
-    const int kept = static_cast<int>(view.hand.size() - selection.size());
-    if (!worthPlaying(view, type, kept))
-        return {};
-    return selection;
+    Selection selection;
+    followInto(view, std::span(view.hand).first(std::min(view.hand.size(), selection.cards.size())), selection);
+    return selection.vector();
 }
 
 std::vector<CardCode> botLead(const std::vector<CardCode>& hand) {
-    std::vector<CardCode> all = hand;
-    sortSelection(all);
-    if (ClassifyPlay(kPlayNone, all) != kPlayNone)
-        return all;
-    std::array<std::vector<CardCode>, 18> byRank;
-    std::vector<CardCode> wild;
-    for (CardCode c : hand)
-        (isWild(c) ? wild : byRank[cardRank(c)]).push_back(c);
-    for (int r = kRankLowest; r <= kRankTwo; ++r)
-        if (!byRank[r].empty() && byRank[r].size() < 4)
-            return byRank[r];
-    // Opening with a bomb doubles the stake for a trick anybody could have led cheaply.
-    for (int r = kRankLowest; r <= kRankTwo; ++r)
-        if (!byRank[r].empty())
-            return {byRank[r].front()};
-    return {wild.front()};
+    Selection selection;
+    leadInto(std::span(hand).first(std::min(hand.size(), selection.cards.size())), selection);
+    return selection.vector();
 }
 
 CommandFrame botPlayFrame(const Round& round, int seat) {
-    if (round.leading())
-        return playFrameFor(seat, botLead(round.hand(seat)), kPlayNone);
-    std::vector<CardCode> selection = botFollow(followView(round, seat));
-    if (selection.empty())
+    const std::vector<CardCode>& hand = round.hand(seat);
+    const std::span<const CardCode> held(hand.data(), std::min<size_t>(hand.size(), kHandSlots));
+    Selection selection;
+    if (round.leading()) {
+        leadInto(held, selection);
+        return playFrameFor(seat, selection.span(), kPlayNone);
+    }
+    followInto(sightOf(round, seat), held, selection);
+    if (selection.count == 0)
         return buildPassFrame(wire::seatBit(seat));
-    return playFrameFor(seat, selection, round.lastPlay().type);
+    return playFrameFor(seat, selection.span(), round.lastPlay().type);
 }
 
 }  // namespace vexal::server

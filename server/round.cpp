@@ -236,8 +236,8 @@ Round::Outcome Round::play(int seat, const PlayFrame& frame) {
     for (const ArrangedCard& a : check.arranged)
         hand.erase(std::find(hand.begin(), hand.end(), a.code));
     e.type = check.type;
-    e.arranged = check.arranged;
-    for (const ArrangedCard& a : check.arranged) {
+    e.arranged = std::move(check.arranged);
+    for (const ArrangedCard& a : e.arranged) {
         m_trickPoints += cardPoints(a.code);
         if (!m_revealed && m_kind == CallKind::Ordinary && seat == m_partner && !isWild(a.code) &&
             cardRank(a.code) == m_calledRank && suitBit(a.code) == m_calledSuit) {

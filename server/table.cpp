@@ -66,13 +66,15 @@ Table::SeatView Table::seatView(int seat) const {
             s.profile.coins};
 }
 
-void Table::sendTo(int seat, CommandFrame frame) {
+// Only a connected human's frame is copied, to carry its token: a bot's seat costs nothing.
+void Table::sendTo(int seat, const CommandFrame& frame) {
     const Seat& s = m_seats[seat];
     if (s.kind != SeatKind::Human || s.conn < 0)
         return;
-    frame[kTokenByte] = static_cast<uint8_t>(s.token >> 8);
-    frame[kTokenByte + 1] = static_cast<uint8_t>(s.token);
-    m_out.send(s.conn, frame);
+    CommandFrame stamped = frame;
+    stamped[kTokenByte] = static_cast<uint8_t>(s.token >> 8);
+    stamped[kTokenByte + 1] = static_cast<uint8_t>(s.token);
+    m_out.send(s.conn, stamped);
 }
 
 void Table::broadcast(const CommandFrame& frame) {
@@ -388,9 +390,10 @@ void Table::startRound(TimePoint now) {
         s.ready = false;
         s.escaped = false;
     }
-    m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(m_roundsPlayed + 1) +
-               " dealt, seat " + std::to_string(m_nextStarter) + " starts");
-    m_current = RoundRecord{};
+    if (m_log.enabled(LogLevel::Info))
+        m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(m_roundsPlayed + 1) +
+                   " dealt, seat " + std::to_string(m_nextStarter) + " starts");
+    m_current.clear();
     m_current.resume = m_resumeNumber;
     for (int seat = 0; seat < kSeats; ++seat) {
         m_current.dealt[seat] = m_round->hand(seat);
@@ -431,9 +434,9 @@ PlayReport Table::reportOf(const PlayEvent& e) const {
     return r;
 }
 
-void Table::sendPlayEvent(const PlayEvent& e) {
-    m_current.events.push_back(e);
-    broadcast(encode(reportOf(e)));
+void Table::sendPlayEvent(PlayEvent e) {
+    m_current.events.push_back(std::move(e));
+    broadcast(encode(reportOf(m_current.events.back())));
 }
 
 // Answers for a seat: the bot's choice for a bot or a dropped player, the client's own automatic
@@ -445,7 +448,8 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
             // The client's countdown never answers a roar-only turn; the table must not wait
             // for ever, and a roar is the only answer there is.
             f = encode(automaticCallChoice(wire::seatBit(seat), m_round->offer(), m_round->hand(seat)));
-            m_log.info(seatTag(m_index, seat) + ": calling time is up, the server answers");
+            if (m_log.enabled(LogLevel::Info))
+                m_log.info(seatTag(m_index, seat) + ": calling time is up, the server answers");
         } else {
             f = botCallFrame(*m_round, seat, m_rng);
         }
@@ -457,13 +461,15 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
     }
     CommandFrame f;
     if (timedOut) {
-        m_log.info(seatTag(m_index, seat) + ": turn time is up, the server answers");
+        if (m_log.enabled(LogLevel::Info))
+            m_log.info(seatTag(m_index, seat) + ": turn time is up, the server answers");
         f = automaticPlayFrame(wire::seatBit(seat), m_round->leading(), m_round->hand(seat));
     } else {
         f = botPlayFrame(*m_round, seat);
     }
+    // Decoded once: the same reading is applied and tells whether the bot boasts of a bomb.
     const std::optional<PlayFrame> play = decodePlayFrame(f);
-    handlePlay(seat, f, now);
+    applyPlay(seat, f, play, now);
     if (play && !play->pass && isBombType(play->type) && m_seats[seat].kind == SeatKind::Bot)
         botSays(seat, kPhraseBomb);
 }
@@ -525,13 +531,18 @@ void Table::handleCall(int seat, const CommandFrame& frame, TimePoint now) {
 void Table::handlePlay(int seat, const CommandFrame& frame, TimePoint now) {
     if (!m_round)
         return refuse(seat, frame, "no round is running");
-    std::optional<PlayFrame> play = decodePlayFrame(frame);
+    applyPlay(seat, frame, decodePlayFrame(frame), now);
+}
+
+void Table::applyPlay(int seat, const CommandFrame& frame, const std::optional<PlayFrame>& play, TimePoint now) {
+    if (!m_round)
+        return refuse(seat, frame, "no round is running");
     if (!play)
         return refuse(seat, frame, "malformed play");
     Round::Outcome out = m_round->play(seat, *play);
     if (!out.refusal.empty())
         return refuse(seat, frame, out.refusal);
-    sendPlayEvent(out.event);
+    sendPlayEvent(std::move(out.event));
     if (out.event.roundOver) {
         settle(now);
         return;
@@ -646,9 +657,12 @@ void Table::settle(TimePoint now) {
         broadcast(m_current.settlement[about]);
     }
     m_current.settled = true;
-    m_settled = std::move(m_current);
-    m_current = RoundRecord{};
-    m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(summary.roundNumber) + " settled");
+    // The record settled before goes, and its storage takes the next round's.
+    std::swap(m_settled, m_current);
+    m_current.clear();
+    if (m_log.enabled(LogLevel::Info))
+        m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(summary.roundNumber) +
+                   " settled");
     m_events.roundSettled(summary);
 
     for (int seat = 0; seat < kSeats; ++seat)

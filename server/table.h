@@ -157,6 +157,16 @@ private:
         std::vector<PlayEvent> events;  // every command 6 sent, the opening of play first
         std::array<CommandFrame, kSeats> settlement{};
         bool settled = false;
+        // Empties the record and keeps its storage.
+        void clear() {
+            resume = 0;
+            for (auto& hand : dealt)
+                hand.clear();
+            calls.clear();
+            events.clear();
+            settlement = {};
+            settled = false;
+        }
     };
     struct Seat {
         SeatKind kind = SeatKind::Empty;
@@ -170,7 +180,7 @@ private:
     };
 
     bool botControlled(int seat) const;
-    void sendTo(int seat, CommandFrame frame);
+    void sendTo(int seat, const CommandFrame& frame);
     void broadcast(const CommandFrame& frame);
     CommandFrame seatInfoFrame(int about, int addressee) const;
     void announceSeat(int seat);
@@ -184,7 +194,7 @@ private:
     void startRound(TimePoint now);
     void beginTurn(TimePoint now);
     void sendCallingTurn();
-    void sendPlayEvent(const PlayEvent& e);
+    void sendPlayEvent(PlayEvent e);
     PlayReport reportOf(const PlayEvent& e) const;
     void resendRound(int seat, const RoundRecord& record);
     void resendSummary(int seat, const std::vector<PlayEvent>& events);
@@ -192,6 +202,7 @@ private:
     void botSays(int seat, const QuickPhrase& phrase);
     void handleCall(int seat, const CommandFrame& frame, TimePoint now);
     void handlePlay(int seat, const CommandFrame& frame, TimePoint now);
+    void applyPlay(int seat, const CommandFrame& frame, const std::optional<PlayFrame>& play, TimePoint now);
     void handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint now);
     void handleChat(int seat, const CommandFrame& frame);
     void settle(TimePoint now);
