@@ -2,6 +2,7 @@
 #include "app/demo.h"
 #include "app/mainloop.h"
 #include "app/startup.h"
+#include "media/resources.h"
 #include "media/sound.h"
 #include "platform/singleinstance.h"
 #include "platform/windowbus.h"
@@ -16,6 +17,9 @@
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    // The felt is the largest picture and the first paint needs it: the other core decodes it
+    // while the application connects to the display and the table is built.
+    vexal::prefetchGifPicture(vexal::picture::kTableBackground);
     QApplication app(argc, argv);
     const QString programDir = QCoreApplication::applicationDirPath();
     QStringList args = QCoreApplication::arguments();

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <future>
+#include <optional>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -182,6 +185,41 @@ QImage decodeGifPicture(const QByteArray& bytes) {
     return result;
 }
 
+namespace {
+
+// Pictures being decoded ahead of their first use, by number.
+std::mutex prefetchMutex;
+std::unordered_map<int, std::future<QImage>>& prefetched() {
+    static auto* pending = new std::unordered_map<int, std::future<QImage>>;
+    return *pending;
+}
+
+// The decoded picture when one was started ahead: waits for it if it is not done yet.
+std::optional<QImage> takePrefetched(int number) {
+    std::future<QImage> pending;
+    {
+        const std::lock_guard lock(prefetchMutex);
+        auto found = prefetched().find(number);
+        if (found == prefetched().end())
+            return std::nullopt;
+        pending = std::move(found->second);
+        prefetched().erase(found);
+    }
+    return pending.get();
+}
+
+}  // namespace
+
+void prefetchGifPicture(int number) {
+    const QByteArray bytes = gifResourceBytes(number);
+    if (bytes.isEmpty())
+        return;
+    const std::lock_guard lock(prefetchMutex);
+    if (prefetched().count(number) != 0)
+        return;
+    prefetched().emplace(number, std::async(std::launch::async, [bytes] { return decodeGifPicture(bytes); }));
+}
+
 bool LoadGifResource(int number, const QString& type, QPixmap& picture) {
     if (!isGifType(type)) return false;
     // The hand is redrawn card by card many times a round, so a picture is decoded once while
@@ -195,9 +233,14 @@ bool LoadGifResource(int number, const QString& type, QPixmap& picture) {
     });
     auto found = decoded->find(number);
     if (found == decoded->end()) {
-        const QByteArray bytes = gifResourceBytes(number);
-        if (bytes.isEmpty()) return false;
-        QImage image = decodeGifPicture(bytes);
+        QImage image;
+        if (std::optional<QImage> ahead = takePrefetched(number)) {
+            image = std::move(*ahead);
+        } else {
+            const QByteArray bytes = gifResourceBytes(number);
+            if (bytes.isEmpty()) return false;
+            image = decodeGifPicture(bytes);
+        }
         if (image.isNull()) return false;
         found = decoded->emplace(number, QPixmap::fromImage(std::move(image))).first;
     }

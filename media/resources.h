@@ -67,6 +67,12 @@ QByteArray gifResourceBytes(int number);
 // The first frame of a GIF, transparent where the GIF is; a null image when the bytes are no GIF.
 QImage decodeGifPicture(const QByteArray& bytes);
 
+// Starts decoding picture `number` on a thread of its own, so that it is ready, or nearly, when
+// the table first asks for it; the table's felt is a large picture needed before the first paint,
+// and the program has other work to do until then. Does nothing when the number is absent or
+// already under way.
+void prefetchGifPicture(int number);
+
 // Puts picture `number` into `image` (or `picture`). Any failure (type other than "GIF", absent
 // number, unreadable data) returns false and leaves the target as it was.
 bool LoadGifResource(int number, const QString& type, QLabel* image);

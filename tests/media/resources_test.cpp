@@ -271,6 +271,25 @@ TEST(Resources, PicturesStayDecodedWhileHeldAndAreLetGoAfterwards) {
     EXPECT_EQ(again.toImage(), droppedImage);
 }
 
+// A picture decoded ahead on another thread is the very picture a plain load decodes; asking twice
+// starts one decode, and an absent number starts none and still loads nothing.
+TEST(Resources, PicturesDecodedAheadAreTheSamePictures) {
+    const QString gif = QStringLiteral("GIF");
+    for (const int number : {picture::kTableBackgroundAlt, picture::kOwnPile, 203}) {
+        prefetchGifPicture(number);
+        prefetchGifPicture(number);
+    }
+    prefetchGifPicture(999);
+    for (const int number : {203, picture::kOwnPile, picture::kTableBackgroundAlt}) {
+        QPixmap ahead;
+        ASSERT_TRUE(LoadGifResource(number, gif, ahead)) << number;
+        EXPECT_EQ(ahead.toImage(), decodeGifPicture(gifResourceBytes(number))) << number;
+    }
+    QPixmap none;
+    EXPECT_FALSE(LoadGifResource(999, gif, none));
+    EXPECT_TRUE(none.isNull());
+}
+
 TEST(Resources, AbsentNumbersAndOtherTypesChangeNothing) {
     struct Case {
         int number;
