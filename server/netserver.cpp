@@ -181,7 +181,7 @@ void HallLoop::handOver(int64_t conn, int hall, const CommandFrame& frame, int h
 }
 
 void HallLoop::transfer(const SessionPtr& s) {
-    m_sessions.erase(s->id);
+    forget(*s);
     Handover h = *s->handover;
     ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, s->fd, nullptr);
     const int fd = s->fd;
@@ -197,14 +197,20 @@ void HallLoop::transfer(const SessionPtr& s) {
 }
 
 void HallLoop::send(int64_t conn, const CommandFrame& frame) {
-    auto it = m_sessions.find(conn);
-    if (it == m_sessions.end() || it->second->closing)
+    // The frames of one event mostly go to one connection, one after the other.
+    if (!m_lastSent || m_lastSent->id != conn) {
+        auto it = m_sessions.find(conn);
+        if (it == m_sessions.end())
+            return;
+        m_lastSent = it->second;
+    }
+    Session& s = *m_lastSent;
+    if (s.closing)
         return;
-    Session& s = *it->second;
     s.pending.insert(s.pending.end(), frame.begin(), frame.end());
     if (!s.dirty) {
         s.dirty = true;
-        m_dirty.push_back(it->second);
+        m_dirty.push_back(m_lastSent);
     }
 }
 
@@ -310,9 +316,16 @@ void HallLoop::gone(const SessionPtr& s) {
         ::close(s->fd);  // leaves the epoll set with it
         s->fd = -1;
     }
-    m_sessions.erase(s->id);
-    m_log.debug("connection " + std::to_string(s->id) + " gone");
+    forget(*s);
+    if (m_log.enabled(LogLevel::Debug))
+        m_log.debug("connection " + std::to_string(s->id) + " gone");
     m_hall.disconnected(s->id, Clock::now());
+}
+
+void HallLoop::forget(const Session& s) {
+    if (m_lastSent.get() == &s)
+        m_lastSent.reset();
+    m_sessions.erase(s.id);
 }
 
 void HallLoop::afterEvent() {
@@ -376,6 +389,7 @@ void HallLoop::shutdown() {
             }
         }
         m_poller->cancel(ignored);
+        m_lastSent.reset();
         m_sessions.clear();
         m_work.reset();
         m_io.stop();

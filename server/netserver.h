@@ -95,6 +95,8 @@ private:
     void startWrite(const SessionPtr& s);
     void shutdownSend(const SessionPtr& s);
     void gone(const SessionPtr& s);
+    // Takes the session out of the loop's connections.
+    void forget(const Session& s);
     // Reports the end of a connection that failed while the loop was writing.
     void failed(const SessionPtr& s);
     // After every event: the gathered frames go out, and the timer follows the earliest deadline.
@@ -115,6 +117,7 @@ private:
     bool m_tickPosted = false;
     bool m_stopping = false;
     std::unordered_map<int64_t, SessionPtr> m_sessions;
+    SessionPtr m_lastSent;  // the connection the last frame was queued for, while it is one of ours
     std::vector<SessionPtr> m_dirty;
     asio::steady_timer m_grace;
     int m_epoll = -1;
