@@ -54,7 +54,6 @@ CommandFrame automaticPlayFrame(uint8_t seatBit, bool leading, const std::vector
 Round::Round(const Deck& deck, int starter) : m_starter(starter & 3) {
     for (int seat = 0; seat < kSeats; ++seat)
         m_hands[seat].assign(deck.begin() + seat * kHandSlots, deck.begin() + (seat + 1) * kHandSlots);
-    m_lastEvent.seat = m_starter;
 }
 
 int Round::callingSeat() const {
@@ -134,7 +133,6 @@ void Round::endCalling() {
     }
     m_phase = Phase::Playing;
     m_turn = m_leader;
-    m_lastEvent = opening();
 }
 
 PlayEvent Round::opening() const {
@@ -228,7 +226,6 @@ Round::Outcome Round::play(int seat, const PlayFrame& frame) {
             e.next = nextHolding(seat);
             m_turn = e.next;
         }
-        m_lastEvent = e;
         return out;
     }
 
@@ -267,7 +264,6 @@ Round::Outcome Round::play(int seat, const PlayFrame& frame) {
         e.next = nextHolding(seat);
         m_turn = e.next;
     }
-    m_lastEvent = e;
     return out;
 }
 

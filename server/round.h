@@ -77,8 +77,6 @@ public:
     int trickPoints() const { return m_trickPoints; }
     // The command 6 that opens the play: no cards, the leader named next, the leading flag.
     PlayEvent opening() const;
-    // The last event applied (the opening until the first play or pass).
-    const PlayEvent& lastEvent() const { return m_lastEvent; }
 
     struct Outcome {
         std::string refusal;  // empty when the play or pass was applied
@@ -119,7 +117,6 @@ private:
     std::array<int, kSeats> m_places{};
     int m_nextPlace = 1;
     std::array<std::vector<PlayType>, kSeats> m_bombs;
-    PlayEvent m_lastEvent;
 };
 
 // The card the client's countdown calls for a starter who does not choose: with the hand sorted

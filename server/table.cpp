@@ -27,10 +27,30 @@ std::string levelText(int level) { return kLevelNames[std::min(3, (level - 1) / 
 
 bool singleSeatBit(uint8_t bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8; }
 
+// A bot says the same few lines under the same few names, and encoding one converts its text to
+// the wire's character set: each line is encoded once per thread and kept.
+const CommandFrame& phraseFrame(const ChatLine& line) {
+    struct Kept {
+        ChatLine line;
+        CommandFrame frame;
+    };
+    constexpr size_t kMostKept = 64;
+    thread_local std::vector<Kept> kept;
+    for (const Kept& k : kept)
+        if (k.line.seatBit == line.seatBit && k.line.phraseList == line.phraseList &&
+            k.line.phraseNumber == line.phraseNumber && k.line.byte13 == line.byte13 && k.line.text == line.text &&
+            k.line.addresseeBit == line.addresseeBit)
+            return k.frame;
+    if (kept.size() == kMostKept)
+        kept.erase(kept.begin());
+    kept.push_back(Kept{line, encode(line)});
+    return kept.back().frame;
+}
+
 }  // namespace
 
 Table::Table(int index, const TableConfig& config, Outbox& out, TableEvents& events, Logger& log)
-    : m_index(index), m_config(config), m_out(out), m_events(events), m_log(log),
+    : m_index(index), m_out(out), m_events(events), m_log(log), m_config(config),
       m_rng(config.seed * 1'000'003 + static_cast<uint64_t>(index)) {}
 
 bool Table::botControlled(int seat) const {
@@ -483,7 +503,7 @@ void Table::botSays(int seat, const QuickPhrase& phrase) {
     line.phraseNumber = phrase.number;
     line.byte13 = phrase.list == 2 ? 97 : 0;
     line.text = m_seats[seat].profile.nickname + "说道： " + phrase.text;
-    broadcast(encode(line));
+    broadcast(phraseFrame(line));
 }
 
 void Table::receive(int seat, const CommandFrame& frame, TimePoint now) {

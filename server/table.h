@@ -168,15 +168,16 @@ private:
             settled = false;
         }
     };
+    // What every turn reads comes first, in one cache line with the start of the profile.
     struct Seat {
         SeatKind kind = SeatKind::Empty;
-        Profile profile;
-        int64_t conn = -1;  // -1: no live connection (a bot, or a dropped human)
-        uint16_t token = 0;
         bool ready = false;
+        bool escaped = false;  // left during the round: a bot finishes it, the side loses
+        uint16_t token = 0;
+        int64_t conn = -1;  // -1: no live connection (a bot, or a dropped human)
         std::optional<TimePoint> droppedAt;
         uint32_t resumeAtDrop = 0;
-        bool escaped = false;  // left during the round: a bot finishes it, the side loses
+        Profile profile;
     };
 
     bool botControlled(int seat) const;
@@ -212,20 +213,21 @@ private:
     std::optional<TimePoint> turnDue() const;
     void refuse(int seat, const CommandFrame& frame, const std::string& why);
 
+    // What every turn reads lies together at the start; a thousand tables do not fit in a cache.
     int m_index;
-    TableConfig m_config;
+    int m_roundsPlayed = 0;
     Outbox& m_out;
     TableEvents& m_events;
     Logger& m_log;
-    Rng m_rng;
-    std::array<Seat, kSeats> m_seats;
     std::unique_ptr<Round> m_round;
-    uint32_t m_resumeNumber = 0;
-    int m_nextStarter = 0;
-    int m_roundsPlayed = 0;
     TimePoint m_turnStarted{};
     std::optional<TimePoint> m_fullSince;  // the table filled up: the round starts 15 s later at the latest
     std::optional<TimePoint> m_botFillAt;
+    uint32_t m_resumeNumber = 0;
+    int m_nextStarter = 0;
+    TableConfig m_config;
+    std::array<Seat, kSeats> m_seats;
+    Rng m_rng;
     RoundRecord m_current;  // the round running now
     RoundRecord m_settled;  // the last round settled
 };
