@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
