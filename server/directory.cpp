@@ -9,6 +9,19 @@ Directory::Directory(int tables, int halls, const std::string& accountsFile, Log
     for (int i = 0; i < tables; ++i)
         m_seatable[i].store(true, std::memory_order_relaxed);
     load();
+    if (!m_accountsFile.empty())
+        m_writer = std::thread([this] { writeLoop(); });
+}
+
+Directory::~Directory() {
+    if (!m_writer.joinable())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
 }
 
 int Directory::firstSeatable(int from) const {
@@ -111,28 +124,44 @@ std::optional<AccountRecord> Directory::account(const std::string& name) const {
 }
 
 void Directory::persist() {
-    if (!m_changed.load(std::memory_order_relaxed))
+    if (!m_changed.exchange(false, std::memory_order_relaxed) || !m_writer.joinable())
         return;
-    std::vector<AccountRecord> records;
-    uint64_t version = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        m_changed.store(false, std::memory_order_relaxed);
-        if (m_accountsFile.empty())
-            return;
-        version = m_changes;
+    m_wake.notify_one();
+}
+
+void Directory::flush() {
+    if (!m_writer.joinable())
+        return;
+    std::unique_lock lock(m_mutex);
+    const uint64_t wanted = m_changes;
+    m_wake.notify_one();
+    m_caughtUp.wait(lock, [&] { return m_written >= wanted; });
+}
+
+// A synced write of the whole file takes milliseconds; made on a hall's thread after every
+// settlement, it held every table of that hall up and, with many tables, capped the rounds a
+// server could settle. The writer takes a snapshot of the records under the lock and writes it
+// outside; whatever changed meanwhile is in the next snapshot. Before the directory goes, the last
+// changes are written.
+void Directory::writeLoop() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || m_changes > m_written; });
+        if (m_changes <= m_written)
+            return;  // stopping, and nothing is left to write
+        const uint64_t version = m_changes;
+        std::vector<AccountRecord> records;
         records.reserve(m_profiles.size());
         for (const auto& [name, p] : m_profiles)
             records.push_back(p);
+        lock.unlock();
+        std::string error;
+        if (!writeFileAtomically(m_accountsFile, formatAccounts(std::move(records)), error))
+            m_log.error("accounts: cannot write " + error);
+        lock.lock();
+        m_written = version;
+        m_caughtUp.notify_all();
     }
-    // The file is written outside the record lock: a slow disk holds up other writers only.
-    std::lock_guard write(m_writeMutex);
-    if (version <= m_written)
-        return;
-    std::string error;
-    if (!writeFileAtomically(m_accountsFile, formatAccounts(std::move(records)), error))
-        m_log.error("accounts: cannot write " + error);
-    m_written = version;
 }
 
 }  // namespace vexal::server

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "server/table.h"
@@ -20,6 +22,10 @@ class Directory {
 public:
     // Reads the account file (empty: accounts live in memory only).
     Directory(int tables, int halls, const std::string& accountsFile, Logger& log);
+    // Writes what has changed since the last write before it goes.
+    ~Directory();
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
 
     int tableCount() const { return m_tables; }
     int hallCount() const { return m_halls; }
@@ -45,11 +51,16 @@ public:
     std::optional<int> hallOf(const std::string& account) const;
 
     std::optional<AccountRecord> account(const std::string& name) const;
-    // Writes the account file when a record changed since the last write.
+    // An event is over: when a record changed since the last write, the account file's writer is
+    // woken. The file is written on a thread of its own, so no hall waits for the disk; changes
+    // that come while a write is under way go out together in the next one.
     void persist();
+    // Waits until every change made so far is in the file (or its write failed).
+    void flush();
 
 private:
     void load();
+    void writeLoop();
 
     const int m_tables;
     const int m_halls;
@@ -61,11 +72,12 @@ private:
     std::map<std::string, int> m_seatedAt;  // account -> hall holding its seat
     std::string m_accountsFile;  // cleared when the file could not be read: it is never overwritten
     uint64_t m_changes = 0;      // record changes so far
-    std::atomic<bool> m_changed{false};
-
-    // One writer at a time, and a snapshot older than the one written last never overwrites it.
-    std::mutex m_writeMutex;
-    uint64_t m_written = 0;
+    uint64_t m_written = 0;      // the changes the last write held
+    bool m_stopping = false;
+    std::condition_variable m_wake;     // the writer: changes to write, or the end
+    std::condition_variable m_caughtUp; // flush(): a write is done
+    std::atomic<bool> m_changed{false}; // a change since persist() last looked, without the lock
+    std::thread m_writer;               // only with an account file
 };
 
 }  // namespace vexal::server

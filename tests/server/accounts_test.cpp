@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <thread>
 
 #include "fixtures.h"
 #include "server/accounts.h"
+#include "server/directory.h"
 
 namespace vexal::server {
 namespace {
@@ -184,6 +187,56 @@ TEST(AccountFile, MissingUnreadableAndAtomicallyReplaced) {
     // A place nothing can be written to fails with a reason and leaves the old file alone.
     EXPECT_FALSE(writeFileAtomically((dir.path / "no" / "such" / "dir.txt").string(), "x", error));
     EXPECT_NE(error.find("dir.txt"), std::string::npos);
+}
+
+// The file is written off the halls' threads: a burst of settlements from two halls ends up in it
+// whole once flush() returns, and a change made after the last event is still written before the
+// directory goes.
+TEST(AccountFile, WrittenBesideTheHallsAndWholeAtTheEnd) {
+    testing::TempDir dir;
+    const std::string file = (dir.path / "accounts.txt").string();
+    Logger quiet(nullptr, LogLevel::Silent);
+    auto stored = [&] {
+        AccountFileContents contents;
+        std::string error;
+        EXPECT_EQ(readAccountFile(file, contents, error), FileRead::Read) << error;
+        std::map<std::string, int64_t> coins;
+        for (const AccountRecord& r : contents.records)
+            coins[r.account] = r.coins;
+        return coins;
+    };
+    std::map<std::string, int64_t> expected;
+    {
+        Directory directory(2, 2, file, quiet);
+        std::vector<std::thread> halls;
+        for (int hall = 0; hall < 2; ++hall)
+            halls.emplace_back([&directory, hall] {
+                std::vector<Profile> seated;
+                for (int seat = 0; seat < 4; ++seat)
+                    seated.push_back(*directory.claim("h" + std::to_string(hall) + "s" + std::to_string(seat), hall,
+                                                      1000, true));
+                for (int round = 1; round <= 300; ++round) {
+                    for (Profile& p : seated)
+                        p.coins = 1000 + round * (hall + 1);
+                    directory.update(seated);
+                    directory.persist();
+                }
+            });
+        for (std::thread& t : halls)
+            t.join();
+        directory.flush();
+        for (int hall = 0; hall < 2; ++hall)
+            for (int seat = 0; seat < 4; ++seat)
+                expected["h" + std::to_string(hall) + "s" + std::to_string(seat)] = 1000 + 300 * (hall + 1);
+        EXPECT_EQ(stored(), expected);
+
+        Profile last = *directory.claim("late", 0, 5, false);
+        last.coins = 77;
+        directory.release(last);
+        expected["late"] = 77;
+    }
+    EXPECT_EQ(stored(), expected);
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 }
 
 }  // namespace
