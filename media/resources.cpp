@@ -12,6 +12,7 @@
 #include <future>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -217,7 +218,11 @@ void prefetchGifPicture(int number) {
     const std::lock_guard lock(prefetchMutex);
     if (prefetched().count(number) != 0)
         return;
-    prefetched().emplace(number, std::async(std::launch::async, [bytes] { return decodeGifPicture(bytes); }));
+    try {
+        prefetched().emplace(number, std::async(std::launch::async, [bytes] { return decodeGifPicture(bytes); }));
+    } catch (const std::system_error&) {
+        // No thread to be had: the picture is decoded when it is first asked for, as any other.
+    }
 }
 
 bool LoadGifResource(int number, const QString& type, QPixmap& picture) {
