@@ -261,10 +261,16 @@ void Hall::shutdown(TimePoint now) {
 void Hall::tableChanged(int local) {
     TableSlot& slot = m_tables[local];
     const Table& t = *slot.table;
-    if (std::optional<TimePoint> next = t.nextWakeup())
-        m_due.set(slot.key, *next);
-    else
+    // A deadline that moved later stays where it was held, as a connection's does: every play
+    // moves the turn's deadline on, and the heap would be reordered at every turn. The entry
+    // comes due early once, the table's tick finds nothing to do, and the real one is set then.
+    if (std::optional<TimePoint> next = t.nextWakeup()) {
+        const std::optional<TimePoint> held = m_due.deadline(slot.key);
+        if (!held || *next < *held)
+            m_due.set(slot.key, *next);
+    } else {
         m_due.clear(slot.key);
+    }
     m_directory->setSeatable(t.index(), t.canSeat());
     const bool running = t.roundRunning();
     if (slot.running && !running) {
