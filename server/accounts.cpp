@@ -160,6 +160,17 @@ DateNumber localDate(std::chrono::system_clock::time_point at) {
     return (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
 }
 
+int levelOfScore(int64_t score) {
+    if (score < 0)
+        return 1;
+    return static_cast<int>(std::min<int64_t>(40, 1 + score / 10));
+}
+
+const char* rankOfLevel(int level) {
+    static const char* const kRanks[] = {"新手", "熟手", "高手", "大师"};
+    return kRanks[std::clamp((level - 1) / 10, 0, 3)];
+}
+
 int reliefLeftToday(const AccountRecord& record, DateNumber today, int perDay) {
     const int used = record.reliefDate == today ? record.reliefsToday : 0;
     return std::max(0, perDay - used);

@@ -48,6 +48,12 @@ struct AccountRecord {
     friend bool operator==(const AccountRecord&, const AccountRecord&) = default;
 };
 
+// Level 1..40 of an account's score (a win adds 3, a loss 1): one level per 10 points.
+int levelOfScore(int64_t score);
+// The rank a level belongs to, the title before a player's name: 新手 (1-10), 熟手 (11-20),
+// 高手 (21-30), 大师 (31-40).
+const char* rankOfLevel(int level);
+
 // How many reliefs the account may still get on `today`: all of them on a new day.
 int reliefLeftToday(const AccountRecord& record, DateNumber today, int perDay = kDefaultReliefsPerDay);
 

@@ -129,6 +129,8 @@ void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, int hop
     std::optional<Profile> profile =
         m_directory->claim(req.account, m_index, m_config.table.startCoins, hops == 0);
     if (!profile) {
+        if (takeSeatBack(conn, c, frame, req.account, hops, now))
+            return;
         answer(LoginResult::StartRefused);
         return drop(conn, "login refused: " + req.account + " is seated already");
     }
@@ -170,6 +172,43 @@ void Hall::login(int64_t conn, Connection& c, const CommandFrame& frame, int hop
     m_directory->unclaim(req.account);
     answer(LoginResult::StartRefused);
     drop(conn, "login refused: every table is full");
+}
+
+// The account holds a seat: a login takes it back when nobody plays it (the player left the round,
+// or the connection is gone), as the lobby's 进入游戏 after leaving a round does. A seat still
+// played over a live connection stays that connection's.
+bool Hall::takeSeatBack(int64_t conn, Connection& c, const CommandFrame& frame, const std::string& account, int hops,
+                        TimePoint now) {
+    if (m_router && hops < 4 * m_directory->hallCount()) {
+        std::optional<int> owner = m_directory->hallOf(account);
+        if (owner && *owner != m_index) {
+            handOver(conn, *owner, frame, hops + 1);
+            return true;
+        }
+    }
+    for (int local = 0; local < tableCount(); ++local) {
+        Table& t = *m_tables[local].table;
+        const int seat = t.returningSeat(account);
+        if (seat < 0)
+            continue;
+        // A connection that sent the leave frame may still be open: it has no say in the seat now.
+        if (const int64_t old = t.connectionOf(seat); old >= 0) {
+            if (auto it = m_connections.find(old); it != m_connections.end()) {
+                it->second.table = -1;
+                it->second.seat = -1;
+            }
+            drop(old, "its seat was taken back by a new login of " + account);
+        }
+        c.token = newToken();
+        c.table = local;
+        c.seat = seat;
+        t.seatReturning(seat, conn, c.token, now);
+        tableChanged(local);
+        if (auto again = m_connections.find(conn); again != m_connections.end())
+            watch(again->second);
+        return true;
+    }
+    return false;
 }
 
 void Hall::reconnect(int64_t conn, Connection& c, const CommandFrame& frame, int hops, TimePoint now) {

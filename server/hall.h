@@ -89,6 +89,8 @@ private:
     void route(int64_t conn, const CommandFrame& frame, int hops, TimePoint now);
     void login(int64_t conn, Connection& c, const CommandFrame& frame, int hops, TimePoint now);
     void reconnect(int64_t conn, Connection& c, const CommandFrame& frame, int hops, TimePoint now);
+    bool takeSeatBack(int64_t conn, Connection& c, const CommandFrame& frame, const std::string& account, int hops,
+                      TimePoint now);
     void handOver(int64_t conn, int hall, const CommandFrame& frame, int hops);
     // Hands the records changed by the last event to the directory and writes the account file.
     void persist();

@@ -154,10 +154,4 @@ Scoring scoreRound(const RoundFacts& facts, const ScoringParams& params) {
     return sc;
 }
 
-int levelOfScore(int64_t score) {
-    if (score < 0)
-        return 1;
-    return static_cast<int>(std::min<int64_t>(40, 1 + score / 10));
-}
-
 }  // namespace vexal::server

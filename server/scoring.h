@@ -45,7 +45,5 @@ std::array<int, kSeats> finalPoints(const RoundFacts& facts);
 
 Scoring scoreRound(const RoundFacts& facts, const ScoringParams& params);
 
-// Level 1..40 of an accumulated score: one level per 10 points.
-int levelOfScore(int64_t score);
 
 }  // namespace vexal::server

@@ -10,6 +10,7 @@
 #include "net/messages/play.h"
 #include "net/messages/seating.h"
 #include "net/messages/wire.h"
+#include "model/roundstate.h"
 #include "server/bot.h"
 
 namespace vexal::server {
@@ -17,13 +18,10 @@ namespace vexal::server {
 namespace {
 
 constexpr const char* kSettlementNote = "本局赢得";
-constexpr const char* kLevelNames[] = {"新手", "熟手", "高手", "大师"};
 
 std::string seatTag(int table, int seat) {
     return "table " + std::to_string(table) + " seat " + std::to_string(seat);
 }
-
-std::string levelText(int level) { return kLevelNames[std::min(3, (level - 1) / 10)]; }
 
 bool singleSeatBit(uint8_t bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8; }
 
@@ -55,12 +53,12 @@ Table::Table(int index, const TableConfig& config, Outbox& out, TableEvents& eve
 
 bool Table::botControlled(int seat) const {
     const Seat& s = m_seats[seat];
-    return s.kind == SeatKind::Bot || s.conn < 0 || s.escaped;
+    return s.kind == SeatKind::Bot || s.conn < 0 || s.left;
 }
 
 int Table::humanCount() const {
     return static_cast<int>(std::count_if(m_seats.begin(), m_seats.end(), [](const Seat& s) {
-        return s.kind == SeatKind::Human && !s.escaped;
+        return s.kind == SeatKind::Human && !gone(s);
     }));
 }
 
@@ -117,13 +115,14 @@ CommandFrame Table::seatInfoFrame(int about, int addressee) const {
     info.score = p.score;
     info.coins = p.coins;
     const int level = levelOfScore(p.score);
-    info.level = levelText(level);
+    // The level label shows what the settlement writes there, so it reads the same after a login.
+    info.level = levelTitle(level);
     info.loginCount = p.loginCount;
     info.disconnectCount = p.disconnectCount;
     info.wins = p.wins;
     info.losses = p.losses;
     info.account = p.account;
-    info.title = levelText(level);
+    info.title = rankOfLevel(level);
     info.ready = m_seats[about].ready;
     info.seatBit = wire::seatBit(about);
     info.wealthMultiple = static_cast<uint32_t>(m_config.wealth > 1 ? m_config.wealth : 0);
@@ -236,7 +235,7 @@ void Table::connectionLost(int seat, TimePoint now) {
         return;
     ++s.profile.disconnectCount;
     s.conn = -1;
-    if (roundRunning() && !s.escaped) {
+    if (roundRunning() && !s.left) {
         s.droppedAt = now;
         s.resumeAtDrop = m_resumeNumber;
         m_log.info(seatTag(m_index, seat) + ": connection lost, seat kept for a reconnect");
@@ -244,7 +243,7 @@ void Table::connectionLost(int seat, TimePoint now) {
         return;
     }
     if (roundRunning())
-        return;  // escaped already: released when the round ends
+        return;  // left already: released when the round ends
     releaseSeat(seat, true);
     afterDeparture(now);
 }
@@ -264,7 +263,7 @@ void Table::afterDeparture(TimePoint now) {
 int Table::reconnectSeat(const std::string& account, uint16_t token, uint32_t resumeNumber) const {
     for (int seat = 0; seat < kSeats; ++seat) {
         const Seat& s = m_seats[seat];
-        if (s.kind == SeatKind::Human && s.conn < 0 && !s.escaped && s.droppedAt &&
+        if (s.kind == SeatKind::Human && s.conn < 0 && !s.left && s.droppedAt &&
             s.profile.account == account && s.token == token &&
             (resumeNumber == m_resumeNumber || resumeNumber == s.resumeAtDrop))
             return seat;
@@ -281,6 +280,45 @@ void Table::resume(int seat, int64_t conn, TimePoint now) {
     s.droppedAt.reset();
     m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " reconnects");
     sendTo(seat, encode(ReconnectAnswer{wire::seatBit(seat), true}));
+    resendState(seat, now);
+}
+
+int Table::returningSeat(const std::string& account) const {
+    for (int seat = 0; seat < kSeats; ++seat) {
+        const Seat& s = m_seats[seat];
+        if (s.kind == SeatKind::Human && s.profile.account == account && (s.conn < 0 || s.left))
+            return seat;
+    }
+    return -1;
+}
+
+// A player who ran from the round (or whose reconnect gave up) logs in again from the lobby: the
+// client has reset its table and sent a fresh login, so it is seated as a login seats it, and then
+// shown the round as the reconnect shows it. Leaving keeps its price: the escape mark stays on the
+// seat until the settlement, so the side still loses the round.
+void Table::seatReturning(int seat, int64_t conn, uint16_t token, TimePoint now) {
+    Seat& s = m_seats[seat];
+    s.conn = conn;
+    s.token = token;
+    s.left = false;
+    s.droppedAt.reset();
+    ++s.profile.loginCount;
+    m_events.profileUpdated(s.profile);
+    m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " logs in again and takes the seat back" +
+               (s.escaped ? " (left the round: still counted as escaped)" : ""));
+    sendTo(seat, encode(LoginAnswer{wire::seatBit(seat), static_cast<uint8_t>(m_config.turnSeconds),
+                                    static_cast<uint8_t>(LoginResult::Accepted), ""}));
+    // Only the returning client is told: the others know every seat already, and a seat described
+    // again counts as one more player at their tables.
+    for (int other = 0; other < kSeats; ++other)
+        if (m_seats[other].kind != SeatKind::Empty)
+            sendTo(seat, seatInfoFrame(other, seat));
+    sendTo(seat, encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::Forming), 0, false}));
+    resendState(seat, now);
+}
+
+void Table::resendState(int seat, TimePoint now) {
+    const Seat& s = m_seats[seat];
     // The round it dropped in has been settled meanwhile: the client still waits for that, and
     // builds the score sheet's bomb lines from the plays it has seen.
     if (m_settled.settled && s.resumeAtDrop == m_settled.resume) {
@@ -409,6 +447,7 @@ void Table::startRound(TimePoint now) {
     for (Seat& s : m_seats) {
         s.ready = false;
         s.escaped = false;
+        s.left = false;
     }
     if (m_log.enabled(LogLevel::Info))
         m_log.info("table " + std::to_string(m_index) + ": round " + std::to_string(m_roundsPlayed + 1) +
@@ -516,11 +555,11 @@ void Table::receive(int seat, const CommandFrame& frame, TimePoint now) {
     }
     switch (static_cast<Command>(command)) {
     case Command::CallResult:
-        if (m_seats[seat].escaped)
+        if (m_seats[seat].left)
             return refuse(seat, frame, "the player has left the round");
         return handleCall(seat, frame, now);
     case Command::PlayOrPass:
-        if (m_seats[seat].escaped)
+        if (m_seats[seat].left)
             return refuse(seat, frame, "the player has left the round");
         return handlePlay(seat, frame, now);
     case Command::TableState:
@@ -586,9 +625,10 @@ void Table::handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint no
     if (choice != 0)
         return refuse(seat, frame, "byte 15 is neither ready nor leave");
     if (m_round) {
-        // Leaving a round: a bot finishes it and the player's side loses; the seat is given up
-        // with the settlement.
+        // Leaving a round: a bot plays on and the player's side loses; the seat is given up with
+        // the settlement unless the player logs in again before it.
         s.escaped = true;
+        s.left = true;
         m_log.info(seatTag(m_index, seat) + ": " + s.profile.account + " leaves during the round");
         return;
     }
@@ -732,7 +772,7 @@ bool Table::coverShortfall(int seat) {
 void Table::afterSettlement(TimePoint now) {
     for (int seat = 0; seat < kSeats; ++seat) {
         Seat& s = m_seats[seat];
-        if (s.kind == SeatKind::Human && s.escaped) {
+        if (gone(s)) {
             int64_t conn = s.conn;
             releaseSeat(seat, true);
             if (conn >= 0)

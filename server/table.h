@@ -130,6 +130,15 @@ public:
     // Gives the seat back to a new connection, answers 29 and sends what the client needs to go on.
     void resume(int seat, int64_t conn, TimePoint now);
 
+    // The seat a fresh login (18) of the account takes back: its seat while nobody plays it (the
+    // player left the round, or the connection is gone), or -1.
+    int returningSeat(const std::string& account) const;
+    // Seats the account's player again at `seat` over a new connection with a new token: the
+    // login answer, the table's seat information (the client reset its table when it left) and
+    // what the reconnect resends. A player who left the round keeps the mark of having left: his
+    // side still loses it.
+    void seatReturning(int seat, int64_t conn, uint16_t token, TimePoint now);
+
     // Whether an account holds a seat here (connected or dropped).
     bool holdsAccount(const std::string& account) const;
     int64_t connectionOf(int seat) const { return m_seats[seat].conn; }
@@ -172,7 +181,8 @@ private:
     struct Seat {
         SeatKind kind = SeatKind::Empty;
         bool ready = false;
-        bool escaped = false;  // left during the round: a bot finishes it, the side loses
+        bool escaped = false;  // left during the round: the side loses it, and it is marked
+        bool left = false;     // sent the leave frame: a bot plays until the player logs in again
         uint16_t token = 0;
         int64_t conn = -1;  // -1: no live connection (a bot, or a dropped human)
         std::optional<TimePoint> droppedAt;
@@ -181,6 +191,10 @@ private:
     };
 
     bool botControlled(int seat) const;
+    // Left the round and not back: the seat goes with the settlement.
+    static bool gone(const Seat& s) { return s.kind == SeatKind::Human && s.escaped && (s.conn < 0 || s.left); }
+    // The round (or the last one settled, when the seat dropped in it) as the seat's client needs it.
+    void resendState(int seat, TimePoint now);
     void sendTo(int seat, const CommandFrame& frame);
     void broadcast(const CommandFrame& frame);
     CommandFrame seatInfoFrame(int about, int addressee) const;

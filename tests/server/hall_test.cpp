@@ -17,6 +17,7 @@
 #include "net/messages/settlement.h"
 #include "net/messages/wire.h"
 #include "fixtures.h"
+#include "model/roundstate.h"
 #include "server/hall.h"
 #include "server/selfplay.h"
 
@@ -448,6 +449,71 @@ TEST_F(HallFixture, AccountsSurviveARestartAndReliefFollowsTheCalendar) {
     Hall restarted(config, otherOut, log);
     ASSERT_TRUE(restarted.account("broke"));
     EXPECT_EQ(*restarted.account("broke"), after);
+}
+
+// The level label reads what the settlement last wrote there: a login shows the same level title,
+// from the account's kept score, after leaving the table and after a restart of the server.
+TEST_F(HallFixture, ALoginShowsTheLevelTheSettlementShowedAfterARejoinAndARestart) {
+    testing::TempDir dir;
+    const std::string file = (dir.path / "accounts.txt").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(file, "# vexal accounts 1\nvet\t100000\t27\t6\t3\t4\t0\t0\t-\n", error));
+    config.accountsFile = file;
+    config.table.botWait = 0s;
+    config.table.botDelay = 0ms;
+    make();
+    // The own seat's information in the frames a connection got.
+    auto ownInfo = [this](int64_t conn) {
+        for (const CommandFrame& f : out.of(conn, Command::SeatInfo))
+            if (decodeSeatInfo(f).account == "vet")
+                return decodeSeatInfo(f);
+        ADD_FAILURE() << "no seat information about vet";
+        return SeatInfo{};
+    };
+    connect(1, "vet");
+    SeatInfo first = ownInfo(1);
+    EXPECT_EQ(first.level, "第三级");  // score 27
+    EXPECT_EQ(first.title, "新手");
+    EXPECT_EQ(first.score, 27);
+    EXPECT_EQ(first.wins, 6u);
+    EXPECT_EQ(first.losses, 3u);
+
+    hall->received(1, encode(ReadyOrLeave{seatBitOf(1), true}), now);
+    for (int i = 0; i < 400 && out.of(1, Command::RoundEnd).size() < 4; ++i)
+        advanceTo(now + 20s);
+    ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4u);
+    uint8_t settledLevel = 0;
+    for (const CommandFrame& f : out.of(1, Command::RoundEnd))
+        if ((f[kSeatByte] & 0x0F) == seatBitOf(1))
+            settledLevel = decodeSettlement(f).level;
+    const AccountRecord after = *hall->account("vet");
+    ASSERT_EQ(after.wins + after.losses, 10u);
+    EXPECT_EQ(settledLevel, levelOfScore(after.score));
+    const std::string shownAfterRound = levelTitle(settledLevel);
+
+    // Leaving between rounds and sitting down again.
+    hall->received(1, encode(ReadyOrLeave{seatBitOf(1), false}), now);
+    hall->disconnected(1, now);
+    connect(2, "vet");
+    SeatInfo again = ownInfo(2);
+    EXPECT_EQ(again.level, shownAfterRound);
+    EXPECT_EQ(again.title, rankOfLevel(settledLevel));
+    EXPECT_EQ(again.score, after.score);
+    EXPECT_EQ(again.wins, after.wins);
+    EXPECT_EQ(again.losses, after.losses);
+
+    // The server goes (writing its last changes) and comes back.
+    hall->shutdown(now);
+    hall.reset();
+    RecordingOutbox otherOut;
+    Hall restarted(config, otherOut, log);
+    restarted.connected(3, now);
+    restarted.received(3, buildLoginFrame("vet", "pw").frame.value(), now);
+    SeatInfo restartedInfo = decodeSeatInfo(otherOut.of(3, Command::SeatInfo).at(0));
+    EXPECT_EQ(restartedInfo.level, shownAfterRound);
+    EXPECT_EQ(restartedInfo.score, after.score);
+    EXPECT_EQ(restartedInfo.wins, after.wins);
+    EXPECT_EQ(restartedInfo.losses, after.losses);
 }
 
 TEST_F(HallFixture, AnAccountFileThatCannotBeReadIsNeverWrittenOver) {

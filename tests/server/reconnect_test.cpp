@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "model/roundmodel.h"
@@ -163,7 +164,8 @@ struct ReconnectFixture : ::testing::Test {
     TimePoint now{};
     static constexpr int64_t kAlice = 1, kBob = 2, kAliceAgain = 3;
 
-    void start(uint64_t seed) {
+    // `leaves`: Alice sends the leave frame before her connection goes, as 退出 does.
+    void start(uint64_t seed, bool leaves = false) {
         config.tables = 1;
         config.table.seed = seed;
         config.table.botWait = 1s;
@@ -180,6 +182,8 @@ struct ReconnectFixture : ::testing::Test {
         hall->received(kAlice, encode(ReadyOrLeave{1, true}), now);
         hall->received(kBob, encode(ReadyOrLeave{2, true}), now);
         ASSERT_TRUE(hall->table(0).roundRunning());
+        if (leaves)
+            hall->received(kAlice, encode(ReadyOrLeave{1, false}), now);
         hall->disconnected(kAlice, now);
     }
     void advanceTo(TimePoint until) {
@@ -390,6 +394,116 @@ TEST_F(ReconnectFixture, LongClearedTricksComeAsASummary) {
                              [](const CommandFrame& f) { return f[kCommandByte] == commandByte(Command::Play); });
     };
     EXPECT_LT(plays(resend), plays(missed) / 2);
+}
+
+// 进入游戏 after 退出 in the middle of a round: the client has reset its table and sends a fresh
+// login. It is seated back at its own seat, told about every seat, and shown the round as the
+// reconnect shows it; the round goes on with the player, and his side still loses it for leaving.
+TEST_F(ReconnectFixture, ALoginAfterLeavingTheRoundTakesTheSeatBackAndTheSideStillLoses) {
+    struct Case {
+        const char* what;
+        bool leaves;  // the leave frame, or only a lost connection whose reconnect gave up
+        Moment moment;
+    };
+    const Case cases[] = {
+        {"left during calling", true,
+         {"", [](const Table& t, const std::vector<CommandFrame>&) {
+              return t.round() && t.round()->phase() == Phase::Calling && !t.round()->callHistory().empty();
+          }}},
+        {"left, back mid-trick late in the round", true,
+         {"", [](const Table& t, const std::vector<CommandFrame>& f) {
+              return t.round() && t.round()->phase() == Phase::Playing && clears(f) >= 5 && !t.round()->leading() &&
+                     f.back()[17] > 0;
+          }}},
+        {"dropped, back after a few tricks", false,
+         {"", [](const Table& t, const std::vector<CommandFrame>& f) {
+              return t.round() && t.round()->phase() == Phase::Playing && clears(f) >= 3;
+          }}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        out.frames.clear();
+        out.closed.clear();
+        now = {};
+        start(29, c.leaves);
+        const size_t bobDeal = bobDealIndex();
+        bool reached = false;
+        for (int i = 0; i < 20000 && !reached; ++i) {
+            advanceTo(now + 20ms);
+            reached = c.moment.now(hall->table(0), bobSince(bobDeal));
+        }
+        ASSERT_TRUE(reached);
+        const std::vector<CommandFrame> missed = bobSince(bobDeal);
+        Client live(1);
+        live.feed(aliceDeal());
+        for (const CommandFrame& f : missed)
+            if (f[kCommandByte] != commandByte(Command::Deal))
+                live.feed(f);
+
+        const size_t bobSeatInfos = out.of(kBob, Command::SeatInfo).size();
+        hall->connected(kAliceAgain, now);
+        hall->received(kAliceAgain, buildLoginFrame("alice", "pw").frame.value(), now);
+        const std::vector<CommandFrame> got = out.frames[kAliceAgain];
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got[0][kCommandByte], commandByte(Command::Login));
+        ASSERT_EQ(got[0][15], static_cast<uint8_t>(LoginResult::Accepted));
+        EXPECT_FALSE(out.closed.count(kAliceAgain));
+        // Every seat described to her, her own at seat 0, before the round comes.
+        std::set<std::string> described;
+        size_t firstRound = got.size();
+        for (size_t i = 0; i < got.size(); ++i) {
+            if (got[i][kCommandByte] == commandByte(Command::SeatInfo)) {
+                const SeatInfo info = decodeSeatInfo(got[i]);
+                EXPECT_EQ(info.addresseeBit, 1);
+                described.insert(info.account);
+                EXPECT_LT(i, firstRound) << "seat information after the round's frames";
+            }
+            if (isRoundFrame(got[i]) && firstRound == got.size())
+                firstRound = i;
+        }
+        EXPECT_EQ(described, (std::set<std::string>{"alice", "bob", "bot0-2", "bot0-3"}));
+        ASSERT_LT(firstRound, got.size());
+        EXPECT_EQ(got[firstRound][kCommandByte], commandByte(Command::Deal));
+        EXPECT_EQ(decodeDeal(got[firstRound]).cards, decodeDeal(aliceDeal()).cards);
+        // Bob's table did not hear of anybody sitting down again.
+        EXPECT_EQ(out.of(kBob, Command::SeatInfo).size(), bobSeatInfos);
+
+        Client fresh(1);
+        for (size_t i = firstRound; i < got.size(); ++i)
+            fresh.feed(got[i]);
+        expectSameTable(fresh, live);
+        EXPECT_EQ(hall->table(0).connectionOf(0), kAliceAgain);
+
+        // The round goes on to its end with her at the seat (the server answers her turns when her
+        // clock runs out), and she keeps the seat for the next round.
+        for (int i = 0; i < 20000 && hall->table(0).roundsPlayed() == 0; ++i)
+            advanceTo(now + 100ms);
+        ASSERT_EQ(hall->table(0).roundsPlayed(), 1);
+        const std::vector<CommandFrame> records = out.of(kAliceAgain, Command::RoundEnd);
+        ASSERT_EQ(records.size(), 4u);
+        for (const CommandFrame& f : records) {
+            const SettlementRecord r = decodeSettlement(f);
+            EXPECT_EQ(r.escapedBits, c.leaves ? 1 : 0);
+            if (c.leaves && r.seatBit == 1) {
+                EXPECT_FALSE(r.finalGain) << "the side that left the round wins it";
+            }
+        }
+        EXPECT_EQ(hall->table(0).connectionOf(0), kAliceAgain);
+        EXPECT_EQ(hall->table(0).seatView(0).account, "alice");
+        EXPECT_EQ(logText.str().find("alice leaves the table"), std::string::npos);
+    }
+}
+
+// A seat played over a live connection stays that connection's: another login of the same account
+// is refused.
+TEST_F(ReconnectFixture, ALoginOfAnAccountPlayingAtItsSeatIsRefused) {
+    start(3);
+    hall->connected(kAliceAgain, now);
+    hall->received(kAliceAgain, buildLoginFrame("bob", "pw").frame.value(), now);
+    ASSERT_EQ(out.of(kAliceAgain, Command::Login).size(), 1u);
+    EXPECT_EQ(out.of(kAliceAgain, Command::Login)[0][15], static_cast<uint8_t>(LoginResult::StartRefused));
+    EXPECT_TRUE(out.closed.count(kAliceAgain));
+    EXPECT_EQ(hall->table(0).connectionOf(1), kBob);
 }
 
 TEST_F(ReconnectFixture, RefusedWithAWrongTokenOrResumeNumberOrAfterTheWindow) {

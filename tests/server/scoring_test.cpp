@@ -3,6 +3,7 @@
 
 #include <numeric>
 
+#include "server/accounts.h"
 #include "server/scoring.h"
 
 namespace vexal::server {
