@@ -6,6 +6,7 @@
 #include "table/mainform.h"
 #include "table/round.h"
 #include "table/score.h"
+#include "table/windows.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -32,6 +33,8 @@ void Demo::roundMessageApplied(const RoundMessage& message) {
     const RoundState& st = m_loop.round().state();
     if (std::holds_alternative<PlayReport>(message)) {
         ++m_playsShown;
+        if (m_playsShown == exitAfterPlays)
+            QTimer::singleShot(0, this, &Demo::leaveTheRound);
         if (!screenshotPrefix.isEmpty() && st.ownPlayTurn)
             screenshotAfterPlay();
     }
@@ -111,6 +114,16 @@ void click(QWidget* target, QPoint at, bool twice = false) {
 }
 }  // namespace
 
+// 退出, then 确定 in the confirmation it opens.
+void Demo::leaveTheRound() {
+    trace("demo", QStringLiteral("退出 during the round"));
+    click(m_form.AnNiu[kExit], m_form.AnNiu[kExit]->rect().center());
+    if (m_form.exitConfirm->isVisible())
+        m_form.exitConfirm->confirm->click();
+    else
+        trace("demo", QStringLiteral("退出 opened no confirmation"));
+}
+
 ChatScript::ChatScript(MainLoop& loop, MainForm& form, const QString& script)
     : QObject(&loop), m_loop(loop), m_form(form), m_steps(script.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
     waitForSeats();
@@ -178,10 +191,12 @@ void installDemo(MainLoop& loop, MainForm& form, RoundView& view) {
         new ChatScript(loop, form, chatScript);
     const bool autoplay = qEnvironmentVariableIntValue("VEXAL_AUTOPLAY") == 1;
     const QString prefix = qEnvironmentVariable("VEXAL_SCREENSHOT_ROUND");
-    if (!autoplay && prefix.isEmpty())
+    const int exitAfterPlays = qEnvironmentVariableIntValue("VEXAL_EXIT_AFTER_PLAYS");
+    if (!autoplay && prefix.isEmpty() && exitAfterPlays <= 0)
         return;
     auto* demo = new Demo(loop, form, view);
     demo->autoplay = autoplay;
+    demo->exitAfterPlays = exitAfterPlays;
     demo->screenshotPrefix = prefix;
     if (!prefix.isEmpty())
         demo->autoplayDelayMs = 1500;  // the turn stays open long enough to be pictured

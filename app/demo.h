@@ -2,7 +2,8 @@
 // person's clicks make, a moment after each turn opens; VEXAL_SCREENSHOT_ROUND=prefix saves
 // "<prefix>-play.png" when the own turn opens after a dozen plays and "<prefix>-score.png" with the
 // score sheet over the table. VEXAL_CHAT_SCRIPT plays a chat script through the chat box's real
-// key and mouse events once all four seats are taken (see ChatScript).
+// key and mouse events once all four seats are taken (see ChatScript). VEXAL_EXIT_AFTER_PLAYS=N
+// leaves the round as a player does, 退出 and its 确定, once N plays have been shown.
 #pragma once
 
 #include <QObject>
@@ -25,6 +26,7 @@ public:
     bool autoplay = false;
     int autoplayDelayMs = 150;
     QString screenshotPrefix;
+    int exitAfterPlays = 0;  // 0: never
 
     void roundMessageApplied(const RoundMessage& message);
     // One turn as a player would take it: call the card the countdown would call, pass an offered
@@ -33,6 +35,7 @@ public:
 
 private:
     void screenshotAfterPlay();
+    void leaveTheRound();
     void screenshotScore();
 
     MainLoop& m_loop;

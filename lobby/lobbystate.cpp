@@ -26,7 +26,20 @@ void TableLink::received(uint32_t message, int64_t wParam) {
         return;
     }
     switch (message) {
+    case kLogin:
+        // The login task posts 22 at each run before its frame is written, and the login answer
+        // posts it when the seat is refused; only the second comes after the frame went out.
+        if (m_loginWritten)
+            m_refused = true;
+        m_loginWritten = false;
+        return;
     case kLoginSent:
+        m_loginWritten = true;
+        m_refused = false;
+        if (m_state != TableState::Left)
+            m_state = TableState::AtTable;
+        m_askedToLeave = false;
+        return;
     case kLoginPending:
     case kRoundRunning:
     case kDeal:
@@ -61,6 +74,7 @@ void TableLink::sent(uint32_t message) {
     case kLogin:
         m_state = TableState::Connecting;
         m_askedToLeave = false;
+        m_loginWritten = false;
         return;
     default:
         return;
@@ -68,6 +82,8 @@ void TableLink::sent(uint32_t message) {
 }
 
 EnterAction TableLink::enterGame() {
+    m_refused = false;
+    m_loginWritten = false;
     switch (m_state) {
     case TableState::None:
         m_state = TableState::Starting;
@@ -81,6 +97,9 @@ EnterAction TableLink::enterGame() {
         return EnterAction::ShowTable;
     }
 }
+
+const char* const kSeatRefusedText =
+    "没能入座：这个帐号正在别的牌桌上打牌，或者现在没有空座位。请等正在进行的这一局结束后再点【进入游戏】。";
 
 const char* tableStateText(TableState state) {
     switch (state) {
@@ -120,6 +139,9 @@ AccountView readAccountView(const std::string& path, const std::string& account,
     view.status = AccountView::Status::Known;
     view.coins = it->coins;
     view.reliefLeft = server::reliefLeftToday(*it, today, reliefsPerDay);
+    view.level = server::levelOfScore(it->score);
+    view.wins = it->wins;
+    view.losses = it->losses;
     return view;
 }
 

@@ -33,7 +33,10 @@ class TableLink {
 public:
     TableState state() const { return m_state; }
 
-    void tableStarted() { m_state = TableState::Starting; }
+    void tableStarted() {
+        m_state = TableState::Starting;
+        m_refused = false;
+    }
     void tableEnded() { m_state = TableState::None; }
     // A message the table posted to the lobby window; system commands carry their command in wParam.
     void received(uint32_t message, int64_t wParam);
@@ -44,12 +47,21 @@ public:
     // 进入游戏: the action for the table as it is now, and the state the action leads to.
     EnterAction enterGame();
 
+    // The server refused the table's last login: the table posted 22 after its login went out, and
+    // nothing since. A refused table ends itself; until the next 进入游戏 the lobby says why.
+    bool loginRefused() const { return m_refused; }
+
 private:
     TableState m_state = TableState::None;
     bool m_askedToLeave = false;
+    bool m_loginWritten = false;  // 771 came, and no 22 after it
+    bool m_refused = false;
 };
 
 const char* tableStateText(TableState state);
+// What the lobby says after the server refused a seat: the seat is played over another
+// connection, or every table is in a round, and either frees up when a round ends.
+extern const char* const kSeatRefusedText;
 
 // One account's line of the account file, as the lobby shows it.
 struct AccountView {
@@ -57,6 +69,9 @@ struct AccountView {
     Status status = Status::NoFile;
     int64_t coins = 0;
     int reliefLeft = 0;
+    int level = 0;  // 1..40, from the kept score
+    uint32_t wins = 0;
+    uint32_t losses = 0;
     std::string problem;  // why the file could not be read
 };
 

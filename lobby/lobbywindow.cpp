@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "model/roundstate.h"
 #include "server/accounts.h"
 
 #include <QCoreApplication>
@@ -205,11 +206,13 @@ LobbyWindow::LobbyWindow(const LobbySettings& s, const WindowBus& bus)
     m_name = styled(QString(), "name", player);
     m_coins = styled(QStringLiteral("—"), "coins", player);
     m_relief = styled(QStringLiteral("—"), "relief", player);
+    m_level = styled(QStringLiteral("—"), "relief", player);
     auto* facts = new QFormLayout;
     facts->setHorizontalSpacing(12);
     facts->setVerticalSpacing(4);
     facts->addRow(styled(QStringLiteral("金币"), "caption", player), m_coins);
     facts->addRow(styled(QStringLiteral("今日低保"), "caption", player), m_relief);
+    facts->addRow(styled(QStringLiteral("等级"), "caption", player), m_level);
     auto* who = new QVBoxLayout;
     who->setSpacing(4);
     who->addWidget(m_name);
@@ -234,6 +237,7 @@ LobbyWindow::LobbyWindow(const LobbySettings& s, const WindowBus& bus)
 
     m_status = styled(QString(), "status", this);
     m_status->setAlignment(Qt::AlignCenter);
+    m_status->setWordWrap(true);
     m_enter = new QPushButton(QStringLiteral("进入游戏"), this);
     m_enter->setObjectName(QStringLiteral("enter"));
     m_enter->setDefault(true);
@@ -293,6 +297,8 @@ LobbyWindow::LobbyWindow(const LobbySettings& s, const WindowBus& bus)
 
     m_table.setProcessChannelMode(QProcess::ForwardedChannels);
     auto ended = [this] {
+        if (m_link.loginRefused())
+            note(QStringLiteral("the server refused the table a seat"));
         m_link.tableEnded();
         showState();
         refreshAccount();
@@ -491,11 +497,18 @@ void LobbyWindow::refreshAccount() {
         m_relief->setText(view.reliefLeft > 0 ? QStringLiteral("还可领 %1 次").arg(view.reliefLeft)
                                               : QStringLiteral("今日已领完"));
         m_coins->setToolTip(QString());
+        // As the table shows it: the level title on the level label, the rank before the name.
+        m_level->setText(QStringLiteral("%1 · %2　%3胜 %4负")
+                             .arg(QString::fromStdString(levelTitle(view.level)),
+                                  QString::fromUtf8(server::rankOfLevel(view.level)))
+                             .arg(view.wins)
+                             .arg(view.losses));
         break;
     case AccountView::Status::Unreadable:
         note(QStringLiteral("cannot read %1: %2").arg(m_accountsFile, QString::fromStdString(view.problem)));
         m_coins->setText(none);
         m_relief->setText(none);
+        m_level->setText(none);
         m_coins->setToolTip(QStringLiteral("帐户文件读不出"));
         break;
     case AccountView::Status::NoFile:
@@ -503,6 +516,7 @@ void LobbyWindow::refreshAccount() {
         // Not played yet on this server: the server starts the account with its own coins.
         m_coins->setText(none);
         m_relief->setText(none);
+        m_level->setText(none);
         m_coins->setToolTip(QStringLiteral("还没有这个帐户的记录"));
         break;
     }
@@ -528,7 +542,9 @@ void LobbyWindow::showIdentity() {
 }
 
 void LobbyWindow::showState() {
-    m_status->setText(QString::fromUtf8(tableStateText(m_link.state())));
+    // A refused seat closes its table; what the player needs then is when to try again.
+    const bool refused = m_link.state() == TableState::None && m_link.loginRefused();
+    m_status->setText(QString::fromUtf8(refused ? kSeatRefusedText : tableStateText(m_link.state())));
     // Only a running table has a seat to go back to.
     m_reconnect->setEnabled(m_link.state() != TableState::None);
 }

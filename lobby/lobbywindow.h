@@ -81,6 +81,8 @@ public:
     QPlainTextEdit* log() const { return m_log; }
     QLabel* coinsLabel() const { return m_coins; }
     QLabel* reliefLabel() const { return m_relief; }
+    QLabel* levelLabel() const { return m_level; }
+    QLabel* statusLabel() const { return m_status; }
     QPushButton* enterButton() const { return m_enter; }
     QPushButton* reconnectButton() const { return m_reconnect; }
 
@@ -113,6 +115,7 @@ private:
     QLabel* m_name;
     QLabel* m_coins;
     QLabel* m_relief;
+    QLabel* m_level;
     QLabel* m_room;
     QLabel* m_server;
     QLabel* m_status;

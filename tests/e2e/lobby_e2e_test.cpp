@@ -102,6 +102,77 @@ TEST(LobbyEndToEnd, EnterGameStartsAnEndedTableAndTakesALeftOneBack) {
         << server.out.right(3000).toStdString();
 }
 
+// The player's own hand as the table traced it after the deal at or after `from` ("27 | ♠3 ...").
+QString dealtHand(const QString& out, qsizetype from) {
+    const qsizetype at = out.indexOf(QStringLiteral("trace: hand: 27 | "), from);
+    if (at < 0)
+        return {};
+    return out.mid(at, out.indexOf(QLatin1Char('\n'), at) - at);
+}
+
+// One player with three bots; the table plays by itself and leaves the round with 退出 and 确定
+// after a few plays. 进入游戏 in the lobby sits the same table process back at its seat in that
+// round: the hand it was dealt, the round played on to its score sheet.
+TEST(LobbyEndToEnd, EnterGameAfterLeavingARoundTakesTheSeatBackInThatRound) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const quint16 port = freePort();
+    Proc server;
+    // Bots take their time, so that the round is still running when the player comes back.
+    ASSERT_TRUE(startServer(server, port,
+                            {QStringLiteral("--bot-wait"), QStringLiteral("0"), QStringLiteral("--bot-delay-ms"),
+                             QStringLiteral("300"), QStringLiteral("--turn-seconds"), QStringLiteral("4"),
+                             QStringLiteral("--seed"), QStringLiteral("7")}))
+        << server.out.toStdString();
+    const QString runtime = dir.path() + QStringLiteral("/rt");
+    QDir().mkpath(runtime);
+    QProcessEnvironment env = tableEnvironment(runtime, true);
+    env.insert(QStringLiteral("VEXAL_EXIT_AFTER_PLAYS"), QStringLiteral("6"));
+    Proc lobby;
+    start(lobby, QStringLiteral("kestrel-lobby"),
+          {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"), QStringLiteral("ann"),
+           QStringLiteral("--password"), QStringLiteral("pw"), QStringLiteral("--autostart")},
+          env);
+    std::vector<Proc*> all{&server, &lobby};
+
+    // Dealt, six plays, then 退出: the leave reaches the server and the table puts the lobby back.
+    ASSERT_TRUE(waitFor(all, [&] {
+        const qsizetype dealt = lobby.out.indexOf(QStringLiteral("trace: deal:"));
+        return dealt >= 0 && server.out.contains(QStringLiteral("ann leaves during the round")) &&
+               lobby.out.indexOf(QStringLiteral("received system command f120"), dealt) >= 0;
+    })) << lobby.out.right(4000).toStdString() << "\nserver:\n" << server.out.right(3000).toStdString();
+    const QString hand = dealtHand(lobby.out, 0);
+    ASSERT_FALSE(hand.isEmpty());
+    ASSERT_FALSE(server.out.contains(QStringLiteral("settled"))) << "the round ended before the player was back";
+
+    const qsizetype left = lobby.out.size();
+    const qsizetype serverLeft = server.out.size();
+    vexal::WindowBus bus(vexal::busFolder(runtime));
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kLobbyEnterGame));
+    ASSERT_TRUE(waitFor(all, [&] { return !dealtHand(lobby.out, left).isEmpty(); }))
+        << lobby.out.mid(left).right(4000).toStdString() << "\nserver:\n"
+        << server.out.mid(serverLeft).right(3000).toStdString();
+    EXPECT_GE(lobby.out.indexOf(QStringLiteral("lobby: enter game: back to the table"), left), 0);
+    EXPECT_EQ(lobby.out.indexOf(QStringLiteral("lobby: start "), left), -1) << "the same table process sits down";
+    EXPECT_EQ(lobby.out.indexOf(QStringLiteral("启动游戏失败"), left), -1);
+    EXPECT_GE(server.out.indexOf(QStringLiteral("ann logs in again and takes the seat back"), serverLeft), 0)
+        << server.out.mid(serverLeft).toStdString();
+    // Every seat shown again, then the round it left: the same cards as dealt.
+    for (int r = 0; r < 4; ++r)
+        EXPECT_GE(lobby.out.indexOf(QStringLiteral("trace: seat: %1 [").arg(r), left), 0) << r;
+    EXPECT_EQ(dealtHand(lobby.out, left), hand);
+
+    // The round goes on with the player to its score sheet, the first round of the table.
+    EXPECT_TRUE(waitFor(all, [&] {
+        return lobby.out.count(QStringLiteral("trace: settlement-record:")) == 4 &&
+               lobby.out.indexOf(QStringLiteral("trace: score: 0:"), left) >= 0;
+    })) << lobby.out.mid(left).right(4000).toStdString() << "\nserver:\n"
+        << server.out.mid(serverLeft).right(3000).toStdString();
+    EXPECT_GE(server.out.indexOf(QStringLiteral("round 1 settled"), serverLeft), 0);
+    EXPECT_EQ(server.out.indexOf(QStringLiteral("ann leaves the table"), serverLeft), -1)
+        << "the player who came back keeps the seat";
+}
+
 // Three players, no bots. ann leaves seat 0, carl takes it, and ann's 进入游戏 seats her at seat 2:
 // her table shows her at the bottom again, not whoever holds her old seat.
 TEST(LobbyEndToEnd, BackAtAnotherSeatTheTableStillShowsItsOwnPlayerAtTheBottom) {

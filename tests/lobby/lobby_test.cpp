@@ -139,6 +139,46 @@ TEST(LobbyEnterGame, FollowsTheTableThroughItsMessages) {
     }
 }
 
+// A refused login: the table posts 22 after its login went out, restores the lobby and ends. The
+// login task's own 22 before the frame is written, and a reconnect's attempts, are no refusal.
+TEST(LobbyEnterGame, KnowsWhenTheServerRefusedTheSeat) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> steps;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"refused at the start", {"start", "restore", "<22", "<22", "<771", "<22", "restore", "end"}, true},
+        {"refused after 进入游戏 took a left table back",
+         {"start", "restore", "<22", "<771", "<771", "<1127", "restore", "enter", ">22", "<22", "<771", "<22",
+          "restore", "end"},
+         true},
+        {"seated", {"start", "restore", "<22", "<771", "<771", "<1127"}, false},
+        {"ended while still connecting", {"start", "restore", "<22", "<22", "end"}, false},
+        {"a reconnect attempt that got through", {"start", "restore", "<22", "<771", "<771", "<1127", "<22", "<771"},
+         false},
+        {"进入游戏 again after a refusal", {"start", "restore", "<22", "<771", "<22", "end", "enter"}, false},
+    };
+    for (const Case& c : cases) {
+        TableLink link;
+        for (const std::string& step : c.steps) {
+            if (step == "start")
+                link.tableStarted();
+            else if (step == "end")
+                link.tableEnded();
+            else if (step == "restore")
+                link.received(kWmSysCommand, kScRestore);
+            else if (step == "enter")
+                link.enterGame();
+            else if (step[0] == '<')
+                link.received(static_cast<uint32_t>(std::stoul(step.substr(1))), 0);
+            else
+                link.sent(static_cast<uint32_t>(std::stoul(step.substr(1))));
+        }
+        EXPECT_EQ(link.loginRefused(), c.refused) << c.name;
+    }
+}
+
 TEST(LobbyEnterGame, MinimisingTheLobbyIsNotLeaving) {
     // The table puts the lobby away when its seats fill and when it hides itself: no exit.
     TableLink link;
@@ -185,6 +225,14 @@ TEST_F(AccountFile, ShowsCoinsAndTheReliefsLeftToday) {
         EXPECT_EQ(v.coins, c.coins) << c.account;
         EXPECT_EQ(v.reliefLeft, c.reliefLeft) << c.account;
     }
+    // The level from the kept score, as the server seats the account: score 3 is the first level.
+    EXPECT_EQ(readAccountView(stdPath(), "ann", 20261210, 3).level, 1);
+    EXPECT_EQ(readAccountView(stdPath(), "ann", 20261210, 3).wins, 1u);
+    server::AccountRecord vet{"vet", 5, 395, 120, 35, 1, 0, 0, 0};
+    write(server::formatAccounts({vet}));
+    EXPECT_EQ(readAccountView(stdPath(), "vet", 20261210, 3).level, 40);
+    EXPECT_EQ(readAccountView(stdPath(), "vet", 20261210, 3).losses, 35u);
+    write(server::formatAccounts({ann, bob, cat}));
     // The server may grant more reliefs a day than the default.
     EXPECT_EQ(readAccountView(stdPath(), "猫 %#", 20261210, 5).reliefLeft, 2);
 }
@@ -229,6 +277,7 @@ TEST_F(AccountFile, TheLobbyReadsTheFileAgainAfterADeal) {
     EXPECT_TRUE(pumpUntil([&] { return lobby.coinsLabel()->text() == QStringLiteral("123,456"); }))
         << lobby.coinsLabel()->text().toStdString();
     EXPECT_EQ(lobby.reliefLabel()->text(), QStringLiteral("还可领 2 次"));
+    EXPECT_EQ(lobby.levelLabel()->text(), QStringLiteral("第一级 · 新手　0胜 0负"));
 
     // The server's own way of writing the file, between two of the lobby's events: seen all the same.
     std::string error;
@@ -238,6 +287,7 @@ TEST_F(AccountFile, TheLobbyReadsTheFileAgainAfterADeal) {
     EXPECT_TRUE(pumpUntil([&] { return lobby.coinsLabel()->text() == QStringLiteral("56,800"); }))
         << lobby.coinsLabel()->text().toStdString();
     EXPECT_EQ(lobby.reliefLabel()->text(), QStringLiteral("还可领 3 次"));
+    EXPECT_EQ(lobby.levelLabel()->text(), QStringLiteral("第一级 · 新手　0胜 1负"));
 
     write(server::formatAccounts({{"ann", 7, 0, 0, 0, 1, 0, 3, today()}}));
     lobby.showMinimized();
