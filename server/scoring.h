@@ -45,5 +45,4 @@ std::array<int, kSeats> finalPoints(const RoundFacts& facts);
 
 Scoring scoreRound(const RoundFacts& facts, const ScoringParams& params);
 
-
 }  // namespace vexal::server
