@@ -35,11 +35,15 @@ const char* const kWordCaptions[2] = {"常用", "对局"};
 
 }  // namespace
 
+// Each bubble points at its seat from where it covers no portrait, name, level or coins, neither
+// 本轮分 nor the multiplier or points taken, no clock, marker or seat bubble, and not the own
+// hand and its buttons: above the own name, above the left portrait, under the top seat's pile,
+// left of the right seat above its points.
 const std::array<BubblePlace, 4> kBubblePlaces = {{
-    {1500, 8550, 260, 180},
-    {1050, 3000, 570, 350},
-    {6150, 1050, 450, 620},
-    {11400, 3000, 270, 470},
+    {166, 352, 17, 12},
+    {60, 62, 38, 23},
+    {356, 146, 30, 41},
+    {674, 30, 18, 31},
 }};
 
 QRegion bubbleRegion(const QImage& picture) {
@@ -269,11 +273,8 @@ void ChatView::drawReceived(const ChatReceived& received) {
     if (!received.bubblePhrase.empty() && tableNormal()) {
         SpeakBox* box = PrepareBubble(p);
         const BubblePlace& place = kBubblePlaces[static_cast<size_t>(p)];
-        const double sx = m_form.scaleX(), sy = m_form.scaleY();
-        const double twips = kTwipsPerPixel;
-        const QPoint where =
-            m_form.mapToGlobal(QPoint(qRound(place.left / twips * sx), qRound(place.top / twips * sy)));
-        const QPoint textAt(qRound(place.textLeft / twips * sx), qRound(place.textTop / twips * sy));
+        const QPoint where = m_form.Pic1->mapToGlobal(m_form.units(place.left, place.top, 0, 0).topLeft());
+        const QPoint textAt(qRound(place.textLeft * m_form.scaleX()), qRound(place.textTop * m_form.scaleY()));
         box->showMe(where, textAt, q(received.bubblePhrase), BubbleFade{});
         trace("bubble", QStringLiteral("%1 %2").arg(p).arg(q(received.bubblePhrase)));
         m_form.Chat->setFocus();
@@ -301,7 +302,16 @@ SpeakBox* ChatView::PrepareBubble(int r) {
             picture = QImage(200, 84, QImage::Format_ARGB32);
             picture.fill(QColor(250, 250, 240));
         }
+        // The bubble shrinks with the table, so that it keeps clear of the same panels.
+        if (m_form.scaleX() != 1.0 || m_form.scaleY() != 1.0)
+            picture = picture.scaled(qRound(picture.width() * m_form.scaleX()), qRound(picture.height() * m_form.scaleY()),
+                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         box = new SpeakBox(r, picture, &m_form);
+        if (!m_form.largeTable()) {
+            QFont f = box->labPhrase->font();
+            f.setPointSizeF(f.pointSizeF() * m_form.scaleY());
+            box->labPhrase->setFont(f);
+        }
     }
     return box;
 }
@@ -315,6 +325,8 @@ void ChatView::toggleHistory() {
         m_talkPlaced = true;
         m_talk->move(qRound(0.30 * m_form.width()), qRound(0.66 * m_form.height()));
     }
+    // The hand, its buttons and the clock stay in sight: the history may be opened on the own turn.
+    m_form.keepOwnTurnFree(m_talk);
     m_talk->show();
     m_talk->raise();
     drawHistory();
@@ -324,6 +336,7 @@ void ChatView::showHistoryCentred() {
     m_talkPlaced = true;
     const QRect table = m_form.frameGeometry();
     m_talk->move(table.center() - QPoint(m_talk->width() / 2, m_talk->height() / 2));
+    m_form.keepOwnTurnFree(m_talk);
     setTopmost(m_talk, true);
     m_talk->show();
     m_talk->raise();
@@ -344,6 +357,7 @@ void ChatView::togglePhrases(int list) {
         const QRect buttons = imgword[0]->geometry().united(imgword[1]->geometry());
         const QPoint corner = m_form.Pic1->mapToGlobal(buttons.topRight());
         m_huifu->move(corner.x() - m_huifu->width(), corner.y() - m_huifu->height() - 4);
+        m_form.keepOwnTurnFree(m_huifu);
         m_huifu->show();
         m_huifu->raise();
     }

@@ -28,8 +28,9 @@ class Sound;
 // the colour of the top-left pixel.
 QRegion bubbleRegion(const QImage& picture);
 
-// Where relative seat r's bubble goes and where its text sits inside it, in the table window's
-// units (twips) before the table's scale.
+// Where relative seat r's bubble goes, in table units on the felt (`Pic1`), and where its text
+// sits inside the bubble picture, in the picture's pixels at full size. The bubble and its text
+// follow the table's scale, so one place serves both sizes.
 struct BubblePlace {
     int left, top, textLeft, textTop;
 };

@@ -49,7 +49,8 @@ void RoundView::clearRound() {
     }
     m_form.showRoomRules(false);
     m_clock.draw(m_model.clock());
-    img_lpKuang->setGeometry(m_form.units(936, 88, 84, 146));
+    // 叫牌 in the top right corner, ending above the right seat's countdown clock (top 210).
+    img_lpKuang->setGeometry(m_form.units(936, 58, 84, 146));
     img_lpKuang->setVisible(m_model.state().calledFrameShown);
     m_hoveredImage = -1;
     m_lastLowered = -1;

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace vexal {
 
@@ -244,6 +245,23 @@ QRect MainForm::units(double left, double top, double width, double height) cons
                  qRound(height * m_scaleY));
 }
 
+QRect MainForm::ownTurnArea() const {
+    // 27 cards fan from 197.6 to 802.4 units and a raised one tops at 544; the hand's buttons
+    // start at 506; the own clock reaches 864 across. The hand's bottom is 688.
+    return units(190, 500, 680, 190);
+}
+
+void MainForm::keepOwnTurnFree(QWidget* window) const {
+    const QRect area = ownTurnArea();
+    const QRect keepFree(Pic1->mapToGlobal(area.topLeft()), area.size());
+    const QRect frame = window->frameGeometry();
+    std::optional<QPoint> at = placeClear(frame, keepFree, frameGeometry());
+    if (!at && window->screen())
+        at = placeClear(frame, keepFree, window->screen()->availableGeometry());
+    if (at)
+        window->move(window->pos() + (*at - frame.topLeft()));
+}
+
 QRect MainForm::seatPanelRect(int r) const {
     // Portrait corner of each seat's panel: own seat, then clockwise: left, top, right. The side
     // seats sit above their back piles and below the countdown clock's row; the own seat sits above
@@ -287,7 +305,8 @@ void MainForm::placeControls() {
     lbwealth->setGeometry(units(908, 10, 100, 20));
     for (int i = 0; i < 3; ++i)
         lblRule[i]->setGeometry(units(620, 8 + 18 * i, 250, 18));
-    lblLocation->setGeometry(units(20, 8, 240, 20));
+    // The room's name under the top strip, clear of the strip's gold line, with room for its type.
+    lblLocation->setGeometry(units(20, 22, 240, 24));
     Time_Img->setGeometry(units(470, 330, 32, 32));
     Number->setGeometry(units(504, 330, 48, 32));
     ImgShuffle->setGeometry(units(412, 300, 200, 90));

@@ -44,6 +44,13 @@ public:
     bool framePainted() const { return m_framePainted; }
     // A rectangle of table units (1024 across) in pixels of `Pic1`, scaled.
     QRect units(double left, double top, double width, double height) const;
+    // The own turn's place in pixels of `Pic1`: the full hand with a raised card, 出牌/提示/过 and
+    // 叫/吼/过 above it, and the own countdown clock with its number right of it.
+    QRect ownTurnArea() const;
+    // Moves a window of the table that covers the own turn's place to the nearest place that
+    // leaves it free, over the table window when it fits there, else elsewhere on the screen; a
+    // window that fits nowhere stays.
+    void keepOwnTurnFree(QWidget* window) const;
 
     // The two one-line system message lists (`Sysmsg` 0 is the first).
     void setSysmsg(int list, const QString& line);  // clear, then add

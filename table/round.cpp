@@ -199,6 +199,7 @@ void RoundView::buildWidgets() {
     connect(m_form.hero, &Hero::pastRoundRequested, this, [this](int n) {
         showPastRound(n);
         centreOver(score, &m_form);
+        m_form.keepOwnTurnFree(score);
         score->show();
         score->raise();
     });

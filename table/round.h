@@ -29,8 +29,9 @@ class Sound;
 class ucAniGIF;
 
 // Where the seat bubbles (过, 吼, 炸) sit, in table units: clear of the banker and partner markers,
-// the back piles and the played cards. The own seat's is a pass mark right of its panel.
-inline constexpr QPoint kBubbleAt[4] = {{205, 436}, {130, 290}, {560, 130}, {690, 280}};
+// the back piles, the played cards and every seat's countdown clock (the top seat's bubble hangs
+// under its clock). The own seat's is a pass mark right of its panel.
+inline constexpr QPoint kBubbleAt[4] = {{205, 436}, {130, 290}, {556, 166}, {690, 280}};
 
 // The small borderless window that says a choice breaks a rule; closes itself after 1.5 s.
 class RuleNoticeWindow : public QLabel {

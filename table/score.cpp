@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace vexal {
 
 Score::Score(QWidget* table) : QWidget(table, Qt::Tool | Qt::FramelessWindowHint) {
@@ -35,21 +37,19 @@ Score::Score(QWidget* table) : QWidget(table, Qt::Tool | Qt::FramelessWindowHint
         grid->addWidget(head, 1, r);
         State[r] = new QListWidget(this);
         State[r + 4] = new QListWidget(this);
-        State[r]->setMinimumSize(170, 300);
-        State[r + 4]->setFixedHeight(54);
         grid->addWidget(State[r], 2, r);
         grid->addWidget(State[r + 4], 3, r);
     }
-    // Scrolling one column scrolls them all, so their lines stay side by side.
+    // The sheet is read whole: each list is sized to its lines (`fitLines`) and never scrolls.
+    for (QListWidget* l : State) {
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setTextElideMode(Qt::ElideNone);
+        l->setWordWrap(false);
+    }
+    m_fullPoints = State[0]->font().pointSizeF();
+    grid->setRowStretch(4, 1);
     for (int r = 0; r < 4; ++r) {
-        connect(State[r]->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
-            if (m_syncing)
-                return;
-            m_syncing = true;
-            for (int j = 0; j < 4; ++j)
-                State[j]->verticalScrollBar()->setValue(v);
-            m_syncing = false;
-        });
         connect(State[r], &QListWidget::currentRowChanged, this, [this](int row) {
             if (m_syncing)
                 return;
@@ -60,8 +60,49 @@ Score::Score(QWidget* table) : QWidget(table, Qt::Tool | Qt::FramelessWindowHint
             m_syncing = false;
         });
     }
-    resize(760, 560);
+    sizeLists();
     hide();
+}
+
+// Each column as wide as its widest line (detail list or result box) and the lists of a row as
+// high as the tallest, so that the lines of the four columns stay side by side.
+void Score::sizeLists() {
+    int detailHeight = 0;
+    int boxHeight = 0;
+    std::array<int, 4> widths{};
+    for (int j = 0; j < 8; ++j) {
+        QListWidget* l = State[static_cast<size_t>(j)];
+        l->ensurePolished();
+        const int frame = 2 * l->frameWidth();
+        int height = frame;
+        for (int i = 0; i < l->count(); ++i)
+            height += l->sizeHintForRow(i);
+        // An empty list keeps the height of one line, so an empty sheet still reads as one.
+        if (l->count() == 0)
+            height += l->fontMetrics().height() + 4;
+        const int width = frame + std::max(l->sizeHintForColumn(0), l->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 14);
+        widths[static_cast<size_t>(j % 4)] = std::max(widths[static_cast<size_t>(j % 4)], width);
+        int& rowHeight = j < 4 ? detailHeight : boxHeight;
+        rowHeight = std::max(rowHeight, height);
+    }
+    for (int j = 0; j < 8; ++j)
+        State[static_cast<size_t>(j)]->setFixedSize(widths[static_cast<size_t>(j % 4)], j < 4 ? detailHeight : boxHeight);
+    adjustSize();
+}
+
+void Score::fitLines(const QSize& room) {
+    constexpr double kSmallestPoints = 6;
+    for (double points = m_fullPoints;; points -= 0.5) {
+        for (QListWidget* l : State) {
+            QFont f = l->font();
+            f.setPointSizeF(points);
+            l->setFont(f);
+        }
+        sizeLists();
+        const QSize need = sizeHint().expandedTo(minimumSizeHint());
+        if ((need.width() <= room.width() && need.height() <= room.height()) || points - 0.5 < kSmallestPoints)
+            break;
+    }
 }
 
 void Score::clearLists() {

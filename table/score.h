@@ -26,6 +26,9 @@ public:
     void setListColour(int list, uint32_t rgb);
     uint32_t listColour(int list) const { return m_colours[static_cast<size_t>(list)]; }
     QStringList lines(int list) const;
+    // Sizes every list to show all its lines whole, without scroll bars, the columns side by side;
+    // the lists' type gets smaller until the sheet fits `room` (the table window's size).
+    void fitLines(const QSize& room);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -33,7 +36,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void sizeLists();
     std::array<uint32_t, 8> m_colours{};
+    double m_fullPoints = 0;  // the lists' type size before any fitting
     QPoint m_dragFrom;
     bool m_syncing = false;
 };

@@ -132,6 +132,7 @@ bool SessionView::draw(const SessionStep& s) {
             },
             [&](const step::SessionRecordShown&) {
                 centreOver(m_form.hero, &m_form);
+                m_form.keepOwnTurnFree(m_form.hero);
                 m_form.hero->show();
                 return true;
             },
@@ -189,6 +190,7 @@ void SessionView::toggleExitConfirmation() {
 
 void SessionView::toggleSessionRecord() {
     centreOver(m_form.hero, &m_form);
+    m_form.keepOwnTurnFree(m_form.hero);
     if (m_form.hero->isVisible()) {
         m_form.hero->hide();
     } else {

@@ -54,13 +54,13 @@ void RoundView::showScoreSheet(const SettlementSheet& sheet) {
             QString::fromStdString(cashText(session.players[static_cast<size_t>(r)].coins, m_model.coinUnit())));
     m_form.showStartPicture(6);
 
-    score->adjustSize();
-    centreOver(score, &m_form);
     for (int r = 0; r < 4; ++r) {
         const size_t rs = static_cast<size_t>(r);
         score->ID[rs]->setText(QString::fromStdString(session.players[rs].nickname));
         score->Tou[rs]->setPixmap(tablePicture(kPortraitPicture + session.players[rs].portraitIndex));
     }
+    score->fitLines(m_form.size());
+    centreOver(score, &m_form);
     score->show();
     score->raise();
     writeRoundFile(session.roundCounter);
@@ -122,10 +122,12 @@ void RoundView::showPastRound(int round) {
             score->setListColour(i + 4, rgb);
         }
     }
+    score->fitLines(m_form.size());
 }
 
 void RoundView::showScoreBoard() {
     centreOver(score, &m_form);
+    m_form.keepOwnTurnFree(score);
     score->show();
     score->raise();
 }
@@ -137,6 +139,7 @@ void RoundView::toggleScoreSheet() {
     }
     showPastRound(m_model.session().roundCounter);
     centreOver(score, &m_form);
+    m_form.keepOwnTurnFree(score);
     score->show();
     score->raise();
 }

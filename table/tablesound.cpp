@@ -49,6 +49,8 @@ void TableSound::toggleSettings() {
     const int lift = qRound(kSettingsLiftTwips / kTwipsPerPixel * m_form.scaleX());
     const QSize outer = w->frameGeometry().size();
     w->move(corner.x() - outer.width(), corner.y() - lift - outer.height());
+    // At that corner it would lie over the own clock and the hand's right end.
+    m_form.keepOwnTurnFree(w);
     w->raise();
 }
 

@@ -6,6 +6,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vexal {
 
 void makeSecondaryWindow(QWidget* window) {
@@ -30,6 +32,35 @@ void centreOver(QWidget* window, const QWidget* over) {
     window->adjustSize();
     const QRect area = over->frameGeometry();
     window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+std::optional<QPoint> placeClear(const QRect& window, const QRect& keepFree, const QRect& bounds) {
+    if (!window.intersects(keepFree))
+        return window.topLeft();
+    // A small gap, so that the window's edge does not sit on the free place's.
+    constexpr int kGap = 4;
+    const int w = window.width();
+    const int h = window.height();
+    auto along = [](int at, int size, int low, int high) { return std::max(low, std::min(at, high - size + 1)); };
+    const QPoint candidates[4] = {
+        {along(window.left(), w, bounds.left(), bounds.right()), keepFree.top() - kGap - h},
+        {along(window.left(), w, bounds.left(), bounds.right()), keepFree.bottom() + 1 + kGap},
+        {keepFree.left() - kGap - w, along(window.top(), h, bounds.top(), bounds.bottom())},
+        {keepFree.right() + 1 + kGap, along(window.top(), h, bounds.top(), bounds.bottom())},
+    };
+    std::optional<QPoint> best;
+    int bestDistance = 0;
+    for (const QPoint& at : candidates) {
+        const QRect moved(at, window.size());
+        if (!bounds.contains(moved) || moved.intersects(keepFree))
+            continue;
+        const int distance = (at - window.topLeft()).manhattanLength();
+        if (!best || distance < bestDistance) {
+            best = at;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 ExitConfirm::ExitConfirm(QWidget* parent) : QWidget(parent) {

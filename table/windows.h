@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 namespace vexal {
 
@@ -16,6 +17,11 @@ void makeSecondaryWindow(QWidget* window);
 void setTopmost(QWidget* window, bool topmost);
 // Places a window centred over another.
 void centreOver(QWidget* window, const QWidget* over);
+
+// Where a window of frame `window` goes so that it leaves `keepFree` uncovered and stays within
+// `bounds`: where it is when it covers nothing; otherwise the nearest of straight above, below,
+// left of or right of `keepFree` that fits. Empty when none fits.
+std::optional<QPoint> placeClear(const QRect& window, const QRect& keepFree, const QRect& bounds);
 
 class ExitConfirm : public QWidget {
     Q_OBJECT

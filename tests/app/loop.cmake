@@ -8,3 +8,8 @@ if(TARGET vexal_app)
   vexal_add_test(chat_window_tests SOURCES chat_window_test.cpp ../table/qt_test_main.cpp
                  LIBS vexal_app Qt6::Test QT)
 endif()
+# Where the table's windows, bubbles, clocks and the score sheet land, at both table sizes.
+if(TARGET vexal_app)
+  vexal_add_test(table_layout_tests SOURCES layout_test.cpp ../table/qt_test_main.cpp
+                 LIBS vexal_app Qt6::Test QT)
+endif()
