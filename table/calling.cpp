@@ -87,17 +87,25 @@ void RoundView::showCalledCard(uint8_t rank, uint8_t suit) {
 }
 
 QPoint RoundView::seatMarkerPos(int r) const {
-    // Two marker places per seat, this one for the partner and 70 units right of it for the banker
+    // Two marker places per seat, this one for the partner and `bankerMarkerPos` for the banker
     // or roar marker: beside each seat's panel, clear of its back pile, clock and the own hand.
     static const QPoint kAt[4] = {{130, 500}, {125, 205}, {260, 24}, {720, 205}};
     return kAt[r];
 }
 
+QPoint RoundView::bankerMarkerPos(int r) const {
+    // 70 units right of the partner's place; the own seat's would lie on the hand's first cards,
+    // so it stands right of the hand, between the own clock and the sort buttons.
+    if (r == 0)
+        return {880, 470};
+    return seatMarkerPos(r) + QPoint(70, 0);
+}
+
 void RoundView::drawMarkers() {
     const RoundState& st = m_model.state();
     if (st.bankerSeat >= 0) {
-        const QPoint at = seatMarkerPos(st.bankerSeat);
-        img_zhuang->setGeometry(m_form.units(at.x() + 70, at.y(), 68, 68));
+        const QPoint at = bankerMarkerPos(st.bankerSeat);
+        img_zhuang->setGeometry(m_form.units(at.x(), at.y(), 68, 68));
         img_zhuang->show();
         img_zhuang->raise();
     } else {
@@ -117,8 +125,8 @@ void RoundView::drawMarkers() {
     if (st.roarMarkerShown && st.roarSeat >= 0) {
         if (!UcDiZhu->isVisible()) {
             UcDiZhu->LoadAnimatedGIF_Array(gifResourceBytes(picture::kRoarMarker));
-            const QPoint at = seatMarkerPos(st.roarSeat);
-            UcDiZhu->setGeometry(m_form.units(at.x() + 70, at.y(), 68, 68));
+            const QPoint at = bankerMarkerPos(st.roarSeat);
+            UcDiZhu->setGeometry(m_form.units(at.x(), at.y(), 68, 68));
             UcDiZhu->raise();
             UcDiZhu->show();
             UcDiZhu->setAction(1);

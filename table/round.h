@@ -159,6 +159,7 @@ private:
     void showScoreSheet(const SettlementSheet& sheet);
     void hideTable();
     QPoint seatMarkerPos(int r) const;
+    QPoint bankerMarkerPos(int r) const;
 
     // The pointer's hover lift and the hand buttons' hover pictures belong to the view alone.
     void cardHover(int image);

@@ -145,6 +145,18 @@ TEST_P(LayoutTest, WindowsOpenedOnTheOwnTurnLeaveHandButtonsAndClockFree) {
     openEveryWindowOver(ownTurn(), "play turn");
 }
 
+// The banker and roar markers of the own seat stand beside the hand, not on its first cards.
+TEST_P(LayoutTest, OwnMarkersLeaveTheHandFree) {
+    dispatch(encode(CallChoice{4, kChoiceCall, 9, 2}));
+    ASSERT_TRUE(round->img_zhuang->isVisible());
+    dispatch(encode(CallingTurn{4, kOfferCallOrRoar}));
+    EXPECT_EQ(covered(onScreen(round->img_zhuang), ownTurn()), "") << GetParam().width();
+    dispatch(encode(CallChoice{4, kChoiceRoar, 0, 0}));
+    dispatch(encode(CallingTurn{4, kOfferCallOrRoar}));
+    ASSERT_TRUE(round->UcDiZhu->isVisible());
+    EXPECT_EQ(covered(onScreen(round->UcDiZhu), ownTurn()), "") << GetParam().width();
+}
+
 // Every seat's clock, wherever the turn is, leaves every 过 bubble and the 叫牌 panel in sight.
 TEST_P(LayoutTest, NoClockCoversAPassBubbleOrTheCalledCard) {
     dispatch(encode(CallChoice{8, kChoiceCall, 9, 2}));
