@@ -31,6 +31,17 @@ void ClockView::draw(const ClockFace& face) {
                                  (face.ready ? QStringLiteral(" font-size: 24px; font-weight: bold;")
                                              : QStringLiteral(" font-weight: bold;")));
     m_form.Number->setText(QString::number(face.seconds));
+    // The ready countdown's larger type would be cut by the number's place beside the clock: the
+    // label grows about its centre to hold the whole number.
+    m_form.Number->ensurePolished();
+    const QSize need = m_form.Number->fontMetrics().size(Qt::TextSingleLine, m_form.Number->text());
+    if (need.width() > m_form.Number->width() || need.height() > m_form.Number->height()) {
+        QRect r = m_form.Number->geometry();
+        const QPoint centre = r.center();
+        r.setSize(r.size().expandedTo(need));
+        r.moveCenter(centre);
+        m_form.Number->setGeometry(r);
+    }
     // The number in front of its clock, never under it.
     m_form.Time_Img->show();
     m_form.Time_Img->raise();

@@ -264,6 +264,19 @@ TEST_P(LayoutTest, ScoreSheetShowsEveryLineWhole) {
     EXPECT_GE(longest, 28);
 }
 
+// After the round the ready countdown's number, drawn larger, is whole beside its clock.
+TEST_P(LayoutTest, ReadyCountdownNumberIsWhole) {
+    for (const CommandFrame& f : settlement())
+        dispatch(f);
+    ASSERT_TRUE(round->score->isVisible());
+    const QLabel* number = form.Number;
+    ASSERT_TRUE(number->isVisible());
+    ASSERT_EQ(number->text(), QStringLiteral("15"));
+    const QSize text = QFontMetrics(number->font()).size(Qt::TextSingleLine, number->text());
+    EXPECT_LE(text.width(), number->width()) << GetParam().width();
+    EXPECT_LE(text.height(), number->height()) << GetParam().width();
+}
+
 // The room's name reads whole, off the top strip and its line, both as it comes and when long.
 TEST_P(LayoutTest, RoomTitleStandsClearOfTheTopStrip) {
     for (const auto& [text, smaller] : {std::pair{QStringLiteral("Room 1"), false},
