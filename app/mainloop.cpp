@@ -87,7 +87,7 @@ void MainLoop::bongTick() {
     m_bongStoppedInTick = false;
     m_scheduler.tick();
     if (m_state.reconnecting)
-        apply(m_session.reconnectStep(m_time.secondsSinceMidnight(), socketConnected()));
+        apply(m_session.reconnectStep(m_time.secondsSinceMidnight(), gameLinkUp()));
     m_inTick = false;
     if (!m_bongStoppedInTick)
         startMainTimer();
@@ -204,13 +204,6 @@ void MainLoop::handleOneLobbyMessage(const WindowMessage& m) {
         apply(m_session.lobbyAskedToLeave(socketConnected()));
         return;
     case kLobbyLogin:
-        // With a round on the table the seat is still ours on the server: rejoin it as a
-        // reconnect does, rather than logging in as a newcomer the table has no room for.
-        if (m_state.roundRunning) {
-            reconnectAttempt();
-        } else {
-            connectGame(true);
-        }
         apply(m_session.lobbyAskedToConnect());
         return;
     default:
@@ -249,6 +242,10 @@ bool MainLoop::loggedIn() const { return m_state.loggedIn; }
 bool MainLoop::roundRunning() const { return m_state.roundRunning; }
 bool MainLoop::callingTurn() const { return m_round.state().callingTurn; }
 bool MainLoop::socketConnected() const { return m_socket.state() == kSocketConnected; }
+// The game's own link: connected, past the proxy's handshake, and the kept login written on it.
+bool MainLoop::gameLinkUp() const {
+    return socketConnected() && m_transport.gameData && !m_scheduler.armed(Task::Login);
+}
 
 bool MainLoop::sendStep() {
     switch (vexal::sendStep(m_transport, m_socket)) {
@@ -398,6 +395,8 @@ void MainLoop::carryOut(const SessionStep& s) {
                    [&](const step::MinimiseLobby&) { minimiseLobby(); },
                    [&](const step::EndProcess&) { endProcess(); },
                    [&](const step::ReconnectAttempt&) { reconnectAttempt(); },
+                   [&](const step::LoginRestored&) { restoreLogin(m_loginFrame); },
+                   [&](const step::ConnectAgain&) { connectGame(true); },
                    [&](const step::BackToLobby&) {
                        if (lobbyWindowExists()) {
                            m_form.showMinimized();

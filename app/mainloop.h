@@ -159,6 +159,7 @@ private:
     // Opens the game connection by proxy type; `again` closes the old socket and empties the rings.
     void connectGame(bool again);
     void reconnectAttempt();
+    bool gameLinkUp() const;
     std::deque<WindowMessage> m_lobbyQueue;
     bool m_handlingLobbyMessage = false;
     void bongTick();

@@ -135,6 +135,15 @@ struct TableBroughtUp {};                  // restored if minimised, and activat
 // One reconnect attempt: the kept login becomes the reconnect login with the newest token and
 // resume number, and the connection is opened again, directly or through the proxy.
 struct ReconnectAttempt {};
+// The reconnect is over (answered, given up, or the table left): the kept login is the login
+// (command 18) again, so the next connection sits down as a newcomer.
+struct LoginRestored {};
+// The connection opened again over empty rings, to log in with the kept login.
+struct ConnectAgain {};
+// What leaving costs changed: an open exit confirmation shows this warning (empty: none).
+struct ExitWarning { std::string text; };
+// The line is cleared if it still reads this text; a later line stays.
+struct StatusLineWithdrawn { int line = 0; std::string text; };
 }  // namespace step
 
 using SessionStep =
@@ -149,7 +158,8 @@ using SessionStep =
                  step::SessionRecordHidden, step::ScoreBoardShown, step::ScoreSheetHidden, step::ScoreSheetCleared,
                  step::RoundWindowsClosed, step::SoundSettingsClosed, step::ChatLineCleared, step::ChatHistoryCleared,
                  step::TableMinimised,
-                 step::TableBroughtUp, step::ReconnectAttempt>;
+                 step::TableBroughtUp, step::ReconnectAttempt, step::LoginRestored, step::ConnectAgain,
+                 step::ExitWarning, step::StatusLineWithdrawn>;
 
 // What the session's side does for the round: its timers, the lobby, the departure hold.
 struct SessionRequests {

@@ -16,6 +16,9 @@ std::string text(std::string_view s) { return std::string(s); }
 }  // namespace
 
 void RoundModel::onDeal(const Deal& deal, Effects& fx) {
+    // Records of a round cut short before its fourth (a drop between them) count for nothing in
+    // this one: its sheet waits for its own four.
+    m_recordCount = 0;
     m_round.settlementNote = deal.note;
     m_round.noteAlone = deal.noteAlone;
     Hand& own = m_round.hands[0];

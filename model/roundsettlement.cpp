@@ -75,8 +75,8 @@ void RoundModel::settle(Effects& fx) {
         m_round.roarMarkerShown = false;
         fx.draw(view::MarkersChanged{});
     }
-    fx.draw(view::StatusLine{0, "请点击【继续】按钮继续游戏！"});
-    fx.draw(view::StatusLine{1, "游戏将在15秒内开始"});
+    fx.draw(view::StatusLine{0, std::string(kPressContinueLine)});
+    fx.draw(view::StatusLine{1, std::string(kStartsSoonLine)});
     m_session.startDisarmed = false;
     m_session.roundRunning = false;
     m_session.ready = false;

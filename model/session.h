@@ -4,11 +4,16 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/launchparams.h"
 #include "model/players.h"
 
 namespace vexal {
+
+// The ready phase's status lines, between the settlement or the full table and the deal.
+inline constexpr std::string_view kPressContinueLine = "请点击【继续】按钮继续游戏！";
+inline constexpr std::string_view kStartsSoonLine = "游戏将在15秒内开始";
 
 struct SessionState {
     LaunchParameters launch;

@@ -141,7 +141,7 @@ void SessionModel::onSeatInfo(const SeatInfo& info, Effects& fx) {
     }
     if (m_state.playersPresent == 4 && !m_state.ready) {
         getReadyForRound(fx);
-        fx.then(step::StatusLine{0, "游戏将在15秒内开始"});
+        fx.then(step::StatusLine{0, std::string(kStartsSoonLine)});
     }
 }
 
@@ -332,6 +332,7 @@ void SessionModel::shuffle(step::Shuffle::Kind kind, Effects& fx) {
 
 Effects SessionModel::leave() {
     Effects fx;
+    endReconnect(fx);
     fx.then(step::DisarmSessionTasks{});
     fx.then(step::StopKeepAlive{});
     fx.then(step::WriteDirect{encode(ReadyOrLeave{m_state.own.seatBit, false})});
@@ -352,6 +353,7 @@ Effects SessionModel::seatCounterReset() {
 
 Effects SessionModel::tableWindowReset() {
     Effects fx;
+    endReconnect(fx);
     m_state.startDisarmed = true;
     m_state.roundRunning = false;
     fx.then(step::DisarmSessionTasks{});
@@ -495,6 +497,15 @@ Effects SessionModel::lobbyAskedToLeave(bool connected) {
 
 Effects SessionModel::lobbyAskedToConnect() {
     Effects fx;
+    // With a round on the table the seat is still ours on the server: rejoin it as a reconnect
+    // does, rather than logging in as a newcomer the table has no room for.
+    if (m_state.roundRunning)
+        fx.then(step::ReconnectAttempt{});
+    else
+        fx.then(step::ConnectAgain{});
+    // A notice of how the last connection ended (given up, short of coins) has had its say; its
+    // OK would now reset the table under the new one.
+    fx.then(step::NoticeHidden{});
     m_state.startDisarmed = false;
     fx.then(step::StartPicture{4});
     fx.append(m_round.hideClock());
@@ -517,20 +528,25 @@ Effects SessionModel::connectionLost(float now) {
     m_state.loggedIn = false;
     fx.then(step::DisarmConnectionWatch{});
     fx.then(step::StartKeepAlive{});
+    // The connection of an attempt under way went (a proxy that could not reach the server, a
+    // server that took the connection and dropped it): that attempt failed, and the reconnect
+    // counts it on its next check rather than starting over.
+    if (m_state.reconnecting)
+        return fx;
     m_state.reconnecting = true;
     m_state.reconnectAttempts = 0;
     m_state.reconnectCheckedAt = now;
     return fx;
 }
 
-Effects SessionModel::reconnectStep(float now, bool socketConnected) {
+Effects SessionModel::reconnectStep(float now, bool linkUp) {
     Effects fx;
     if (!m_state.reconnecting || secondsBetween(m_state.reconnectCheckedAt, now) < kReconnectSeconds)
         return fx;
     m_state.reconnectCheckedAt = now;
-    if (socketConnected) {
-        // The login task has written the reconnect login; the server's answer decides.
-        m_state.reconnecting = false;
+    if (linkUp) {
+        // The reconnect login is out on a live connection; the server's answer decides.
+        endReconnect(fx);
         return fx;
     }
     if (m_state.reconnectAttempts >= kReconnectAttempts) {
@@ -552,8 +568,8 @@ Effects SessionModel::reconnectStep(float now, bool socketConnected) {
 
 Effects SessionModel::reconnectAnswered(bool accepted) {
     Effects fx;
+    endReconnect(fx);
     if (!accepted) {
-        m_state.reconnecting = false;
         fx.then(step::MessageBox{"重连服务器失败，退出后请重新入座！"});
         fx.then(step::RestoreLobby{});
         fx.then(step::EndProcess{});
@@ -566,6 +582,12 @@ Effects SessionModel::reconnectAnswered(bool accepted) {
     return fx;
 }
 
+// Whatever ended the reconnect, the seat it asked for is settled: the next connection logs in.
+void SessionModel::endReconnect(Effects& fx) {
+    m_state.reconnecting = false;
+    fx.then(step::LoginRestored{});
+}
+
 Effects SessionModel::ownDealStarted() {
     Effects fx;
     m_state.dealHappened = true;
@@ -576,8 +598,13 @@ Effects SessionModel::ownDealStarted() {
     m_state.firstTableState = true;
     fx.then(step::StopKeepAlive{});
     fx.append(m_round.clearOwnHand());
-    fx.then(step::ExitConfirmHidden{});
+    // A player deciding to leave keeps the question open; it now says what leaving costs.
+    fx.then(step::ExitWarning{exitWarningText(true, m_state.launch.spectator, false)});
     fx.then(step::NoticeHidden{});
+    // The ready phase is over; any later line stays.
+    for (int line : {0, 1})
+        for (std::string_view text : {kPressContinueLine, kStartsSoonLine})
+            fx.then(step::StatusLineWithdrawn{line, std::string(text)});
     // No countdown of the last round goes on, and nobody is marked ready any more.
     m_round.stopPlayCountdown();
     fx.then(step::DisarmReadyCountdown{});

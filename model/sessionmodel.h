@@ -48,18 +48,20 @@ public:
     Effects connectionSilent();
     // The lobby's messages 771 (when no round runs and no login is pending) and 1024.
     Effects lobbyAskedToLeave(bool connected);
-    // The lobby's message 22: a new connection is on its way; the start button is armed again.
+    // The lobby's message 22: a new connection (a reconnect attempt while a round runs); the start
+    // button is armed again.
     Effects lobbyAskedToConnect();
     // The player brought the table back from the taskbar: away mode ends.
     Effects tableRestored();
     // The connection went during a round with the lobby there: no longer logged in, kept alive,
-    // and the reconnect starts; `now` is the clock's seconds since midnight.
+    // and the reconnect starts, unless one is under way; `now` is the clock's seconds since midnight.
     Effects connectionLost(float now);
     // The reconnect's attempt timer, checked on every main-timer tick: every 3 seconds the
-    // reconnect is complete once the socket is connected, or makes one more attempt, and gives up
-    // after 21.
-    Effects reconnectStep(float now, bool socketConnected);
-    // The server's answer to the reconnect login.
+    // reconnect is complete once the link is up (connected, through the proxy if there is one, and
+    // the reconnect login written), or makes one more attempt, and gives up after 21.
+    Effects reconnectStep(float now, bool linkUp);
+    // The server's answer to the reconnect login. Like the end of the attempts, a leave and a
+    // table reset, it ends the reconnect and puts the kept login back.
     Effects reconnectAnswered(bool accepted);
     // An own deal starts the round: the session's part of it, before the round takes the cards.
     Effects ownDealStarted();
@@ -77,6 +79,7 @@ private:
     void onCoinChange(int seat, const CoinChange& change, Effects& fx);
 
     void clearSeat(int r, Effects& fx);
+    void endReconnect(Effects& fx);
     void removal(Effects& fx);
     void getReadyForRound(Effects& fx);
     void shuffle(step::Shuffle::Kind kind, Effects& fx);

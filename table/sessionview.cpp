@@ -120,6 +120,18 @@ bool SessionView::draw(const SessionStep& s) {
                 m_form.exitConfirm->hide();
                 return true;
             },
+            [&](const step::ExitWarning& w) {
+                if (m_form.exitConfirm->isVisible()) {
+                    m_form.exitConfirm->setWarning(q(w.text));
+                    m_form.exitConfirm->adjustSize();
+                }
+                return true;
+            },
+            [&](const step::StatusLineWithdrawn& l) {
+                if (m_form.sysmsg(l.line) == q(l.text))
+                    m_form.clearSysmsg(l.line);
+                return true;
+            },
             [&](const step::SessionRecordCleared&) {
                 m_form.hero->clearRecord();
                 m_form.hero->hide();

@@ -47,6 +47,13 @@ void makeReconnectLogin(CommandFrame& keptLogin, std::array<uint8_t, 2> sessionT
     writeLe32(keptLogin, kResumeNumberByte, resumeNumber);
 }
 
+void restoreLogin(CommandFrame& keptLogin) {
+    keptLogin[kCommandByte] = commandByte(Command::Login);
+    keptLogin[kTokenByte] = 0;
+    keptLogin[kTokenByte + 1] = 0;
+    writeLe32(keptLogin, kResumeNumberByte, 0);
+}
+
 LoginRequest decodeLoginRequest(const CommandFrame& f) {
     LoginRequest m;
     m.reconnect = f[kCommandByte] == commandByte(Command::ReconnectLogin);

@@ -5,7 +5,8 @@
 //   16..31 and the password in bytes 32..259, each up to its first zero byte.
 // Command 28: the kept login frame, changed in place by each reconnect attempt: the session token
 //   in bytes 260..261 and the resume number of the last deal in bytes 268..271, least significant
-//   byte first (the deal itself carries it most significant first).
+//   byte first (the deal itself carries it most significant first). Once the reconnect is over it
+//   is command 18 again, those fields zero.
 // Command 29, server to client: byte 15 = 1 accepted, any other value refused.
 #pragma once
 
@@ -42,6 +43,9 @@ LoginFrameResult buildLoginFrame(std::string_view account, std::string_view pass
 // rewrites the fields with the newest token and resume number.
 void makeReconnectLogin(CommandFrame& keptLogin, std::array<uint8_t, 2> sessionToken,
                         uint32_t resumeNumber);
+// Turns a reconnect login back into the login (command 18) it was made from: the next connection
+// logs in as a newcomer, since the seat the reconnect asked for is no longer kept.
+void restoreLogin(CommandFrame& keptLogin);
 
 // A login or reconnect login as the server reads it.
 struct LoginRequest {

@@ -172,6 +172,79 @@ TEST_F(TableWindowTest, ConfirmingTheExitWritesTheLeaveFrameAndEmptiesTheTable) 
     EXPECT_EQ(ended, 1);
 }
 
+// A whole deal of 27 valid cards for own seat bit 4.
+Deal fullDeal() {
+    Deal deal;
+    deal.seatBit = 4;
+    for (int i = 0; i < 27; ++i)
+        deal.cards.push_back(static_cast<CardCode>(((3 + i % 11) << 8) | (1 << (i % 4)) | (i << 24)));
+    return deal;
+}
+
+// Between rounds the player asks to leave and takes a while: the ready countdown runs out and the
+// next round is dealt, and the question is still there, now saying what leaving a running round
+// costs; 确定 leaves.
+TEST_F(TableWindowTest, AnOpenExitQuestionOutlastsTheReadyCountdownAndTheDeal) {
+    RoundView* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    state.own.serverHost = "127.0.0.1";
+    state.own.serverPort = server.serverPort();
+    loop->openConnection();
+    ASSERT_TRUE(pumpUntil([&] { return loop->socket().state() == kSocketConnected && server.hasPendingConnections(); }));
+    QTcpSocket* peer = server.nextPendingConnection();
+    seatFour();
+    for (const CommandFrame& f : settlement())
+        dispatch(f);
+
+    loop->sessionView().toggleExitConfirmation();
+    ASSERT_TRUE(form.exitConfirm->isVisible());
+    EXPECT_FALSE(form.exitConfirm->warning->isVisibleTo(form.exitConfirm));
+    loop->readyCountdownTimedOut(true);
+    EXPECT_TRUE(form.exitConfirm->isVisible());
+    dispatch(encode(fullDeal()));
+    ASSERT_TRUE(state.roundRunning);
+    ASSERT_TRUE(form.exitConfirm->isVisible());
+    EXPECT_TRUE(form.exitConfirm->warning->isVisibleTo(form.exitConfirm));
+    EXPECT_EQ(form.exitConfirm->warning->text(), QStringLiteral("游戏正在进行，逃跑会扣分！"));
+
+    form.exitConfirm->confirm->click();
+    QByteArray got;
+    ASSERT_TRUE(pumpUntil([&] {
+        got += peer->readAll();
+        return peer->state() != QAbstractSocket::ConnectedState;
+    }));
+    got += peer->readAll();
+    ASSERT_GE(got.size(), static_cast<qsizetype>(kFrameSize));
+    EXPECT_EQ(got.at(got.size() - static_cast<qsizetype>(kFrameSize) + static_cast<qsizetype>(kCommandByte)), 16);
+    EXPECT_FALSE(form.exitConfirm->isVisible());
+    EXPECT_FALSE(state.roundRunning);
+    EXPECT_TRUE(form.Nid[1]->text().isEmpty());
+    EXPECT_EQ(ended, 1);  // no lobby window on the bus
+}
+
+// The ready phase's lines ("游戏将在15秒内开始" once the table is full; after a round "请点击【继续】…"
+// and "游戏将在15秒内开始") go when the cards are dealt; any other line stays.
+TEST_F(TableWindowTest, TheReadyPhasesLinesGoWhenTheDealStarts) {
+    RoundView* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    seatFour();
+    ASSERT_EQ(form.sysmsg(0), QStringLiteral("游戏将在15秒内开始"));
+    ASSERT_EQ(form.sysmsg(1), QStringLiteral("欢迎进入Vexal五十K"));
+    dispatch(encode(fullDeal()));
+    EXPECT_TRUE(form.sysmsg(0).isEmpty());
+    EXPECT_EQ(form.sysmsg(1), QStringLiteral("欢迎进入Vexal五十K"));
+
+    for (const CommandFrame& f : settlement())
+        dispatch(f);
+    ASSERT_EQ(form.sysmsg(0), QStringLiteral("请点击【继续】按钮继续游戏！"));
+    ASSERT_EQ(form.sysmsg(1), QStringLiteral("游戏将在15秒内开始"));
+    dispatch(encode(fullDeal()));
+    EXPECT_TRUE(form.sysmsg(0).isEmpty());
+    EXPECT_TRUE(form.sysmsg(1).isEmpty());
+}
+
 TEST_F(TableWindowTest, LobbyMessagesAreAnsweredOnTheBus) {
     QWidget lobbyWindow;
     BusWindow lobby(&lobbyWindow, QStringLiteral("Kestrel山庄"), WindowBus(busFolder(dir.path())));
@@ -550,7 +623,9 @@ TEST_F(ReconnectTest, ARefusedReconnectEndsTheProcessWithTheLobbyBack) {
     EXPECT_FALSE(state.loggedIn);
 }
 
-TEST_F(ReconnectTest, WithTheServerGoneItGivesUpAfterTwentyOneAttempts) {
+// Given up, with the server started again meanwhile: the lobby's 进入游戏 (22) logs in as a
+// newcomer with the login the table started with, and the give-up's notice goes.
+TEST_F(ReconnectTest, WithTheServerGoneItGivesUpAfterTwentyOneAttemptsAndTheLobbyCanSitItDownAgain) {
     server.close();
     dropAndWaitForTheFirstAttempt();
     for (int attempt = 2; attempt <= 21; ++attempt) {
@@ -567,5 +642,130 @@ TEST_F(ReconnectTest, WithTheServerGoneItGivesUpAfterTwentyOneAttempts) {
     EXPECT_FALSE(state.roundRunning);
     EXPECT_FALSE(state.ready);
     // The process stays until the player closes the notice.
+    EXPECT_EQ(ended, 0);
+
+    QTcpServer restarted;
+    ASSERT_TRUE(restarted.listen(QHostAddress::LocalHost, 0));
+    state.own.serverPort = restarted.serverPort();
+    loop->handleLobbyMessage(WindowMessage{kLobbyLogin, 0, 0});
+    EXPECT_FALSE(form.notice->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return restarted.hasPendingConnections(); }));
+    const CommandFrame login = readFrame(restarted.nextPendingConnection());
+    EXPECT_EQ(login[kCommandByte], 18);
+    EXPECT_EQ(login, *buildLoginFrame("me", "pw").frame);
+    EXPECT_EQ(ended, 0);
+}
+
+// Back in the round, the player leaves later on, and the lobby's 进入游戏 sits it down again: that
+// login is a newcomer's, not the reconnect's the server would refuse.
+TEST_F(ReconnectTest, AfterAnAcceptedReconnectTheNextConnectionLogsIn) {
+    dropAndWaitForTheFirstAttempt();
+    QTcpSocket* again = accept();
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(readFrame(again)[kCommandByte], 28);
+    const CommandFrame accepted = encode(ReconnectAnswer{4, true});
+    again->write(reinterpret_cast<const char*>(accepted.data()), static_cast<qint64>(accepted.size()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.loggedIn; }));
+    EXPECT_FALSE(state.reconnecting);
+
+    loop->handleLobbyMessage(WindowMessage{kLobbyLeft, 0, 0});
+    loop->handleLobbyMessage(WindowMessage{kLobbyLogin, 0, 0});
+    QTcpSocket* third = accept();
+    ASSERT_NE(third, nullptr);
+    const CommandFrame login = readFrame(third);
+    EXPECT_EQ(login[kCommandByte], 18);
+    EXPECT_EQ(login, *buildLoginFrame("me", "pw").frame);
+}
+
+// The player leaves while the table is still trying: the reconnect ends there, and the lobby's
+// next 进入游戏 logs in afresh rather than with the reconnect's login.
+TEST_F(ReconnectTest, LeavingDuringTheReconnectEndsIt) {
+    server.close();
+    dropAndWaitForTheFirstAttempt();
+    loop->act(SessionIntent{intent::ConfirmExit{}});
+    EXPECT_FALSE(state.reconnecting);
+
+    QTcpServer back;
+    ASSERT_TRUE(back.listen(QHostAddress::LocalHost, 0));
+    state.own.serverPort = back.serverPort();
+    loop->handleLobbyMessage(WindowMessage{kLobbyLogin, 0, 0});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back.hasPendingConnections(); }));
+    QTcpSocket* peer = back.nextPendingConnection();
+    EXPECT_EQ(readFrame(peer)[kCommandByte], 18);
+    EXPECT_FALSE(state.reconnecting);
+}
+
+namespace {
+QByteArray readExactly(QTcpSocket* peer, qsizetype n) {
+    QByteArray got;
+    QTest::qWaitFor([&] {
+        got += peer->read(n - got.size());
+        return got.size() == n;
+    });
+    return got;
+}
+}  // namespace
+
+// Through a SOCKS5 proxy that takes every connection and answers the greeting but cannot reach
+// the game server: it refuses each connect request, on every other attempt only after the
+// table's next check has found its connection to the proxy up. Each is a failed attempt, and the
+// table gives up after 21 with its notice, without a message box per attempt.
+class Socks5ReconnectTest : public TableWindowTest {
+protected:
+    void SetUp() override {
+        TableWindowTest::SetUp();
+        lobby = std::make_unique<BusWindow>(&lobbyWindow, QStringLiteral("Kestrel山庄"),
+                                            WindowBus(busFolder(dir.path())));
+        loop->setLobbyTitle(QStringLiteral("Kestrel山庄"));
+        ASSERT_TRUE(proxy.listen(QHostAddress::LocalHost, 0));
+        state.launch.proxyType = 5;
+        state.own.proxyHost = "127.0.0.1";
+        state.own.proxyPort = proxy.serverPort();
+        state.own.proxyUser = "u";
+        state.own.proxyPassword = "p";
+        state.own.serverHost = "127.0.0.1";
+        state.own.serverPort = 9;
+        loop->loginFrame() = *buildLoginFrame("me", "pw").frame;
+        seatFour();
+        dispatch(encode(Deal{4, {(3 << 8) | 1, (4 << 8) | 2 | (1 << 24)}, false, "", 258}));
+        state.roundRunning = true;
+        state.loggedIn = true;
+    }
+    void TearDown() override { loop->endProcessHook = [] {}; }
+
+    QWidget lobbyWindow;
+    std::unique_ptr<BusWindow> lobby;
+    QTcpServer proxy;
+};
+
+TEST_F(Socks5ReconnectTest, AProxyThatCannotReachTheServerFailsEachAttemptAndTheTableGivesUp) {
+    testing::internal::CaptureStderr();
+    loop->startMainTimer();
+    loop->startReconnect();
+    std::vector<QTcpSocket*> held;
+    for (int attempt = 1; attempt <= 21; ++attempt) {
+        clock.now += 3.0f;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.reconnectAttempts == attempt; })) << attempt;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return proxy.hasPendingConnections(); })) << attempt;
+        QTcpSocket* peer = proxy.nextPendingConnection();
+        ASSERT_EQ(readExactly(peer, 4), QByteArray("\x05\x02\x00\x02", 4)) << attempt;
+        peer->write(QByteArray("\x05\x00", 2));
+        ASSERT_EQ(readExactly(peer, 10).left(4), QByteArray("\x05\x01\x00\x01", 4)) << attempt;
+        if (attempt % 2 == 0) {
+            peer->write(QByteArray("\x05\x05\x00\x01\x00\x00\x00\x00\x00\x00", 10));
+            peer->disconnectFromHost();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return loop->socket().state() != kSocketConnected; })) << attempt;
+        } else {
+            held.push_back(peer);
+        }
+        EXPECT_TRUE(state.reconnecting) << attempt;
+    }
+    clock.now += 3.0f;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.reconnecting; }));
+    EXPECT_EQ(state.reconnectAttempts, 21);
+    EXPECT_TRUE(form.notice->isVisible());
+    EXPECT_EQ(form.notice->text(), QStringLiteral("网络已断开,请退出大厅重新登陆游戏"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("messagebox:"), std::string::npos) << err;
     EXPECT_EQ(ended, 0);
 }

@@ -1,5 +1,5 @@
-// Real processes on loopback: vexal-server with bots and one kestrel-lobby whose table leaves and
-// is taken back to a seat by the lobby's 进入游戏.
+// Real processes on loopback: vexal-server with bots and one kestrel-lobby whose table leaves, or
+// loses its server, and is taken back to a seat by the lobby's 进入游戏.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -171,6 +171,69 @@ TEST(LobbyEndToEnd, EnterGameAfterLeavingARoundTakesTheSeatBackInThatRound) {
     EXPECT_GE(server.out.indexOf(QStringLiteral("round 1 settled"), serverLeft), 0);
     EXPECT_EQ(server.out.indexOf(QStringLiteral("ann leaves the table"), serverLeft), -1)
         << "the player who came back keeps the seat";
+}
+
+// One player, three bots. The server is killed during a round: the table makes its 21 attempts
+// and gives up, back to the lobby. The server is started again on the same port, and one 进入游戏
+// sits the player down again (a newcomer's login, not the reconnect's the new server would refuse)
+// and the table is dealt. The attempts run on the real clock: about 66 seconds.
+TEST(LobbyEndToEnd, AfterTheServerCameBackOneEnterGameSitsThePlayerDownAgain) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const quint16 port = freePort();
+    const QString accounts = dir.path() + QStringLiteral("/accounts.txt");
+    const QStringList flags{QStringLiteral("--bot-wait"),      QStringLiteral("1"),
+                            QStringLiteral("--bot-delay-ms"),  QStringLiteral("20"),
+                            QStringLiteral("--turn-seconds"),  QStringLiteral("4"),
+                            QStringLiteral("--seed"),          QStringLiteral("5"),
+                            QStringLiteral("--accounts"),      accounts};
+    auto server = std::make_unique<Proc>();
+    ASSERT_TRUE(startServer(*server, port, flags)) << server->out.toStdString();
+
+    const QString runtime = dir.path() + QStringLiteral("/rt");
+    QDir().mkpath(runtime);
+    Proc lobby;
+    start(lobby, QStringLiteral("kestrel-lobby"),
+          {QStringLiteral("--port"), QString::number(port), QStringLiteral("--account"),
+           QStringLiteral("ann"), QStringLiteral("--password"), QStringLiteral("pw"),
+           QStringLiteral("--accounts"), accounts, QStringLiteral("--autostart")},
+          tableEnvironment(runtime, true));
+    ASSERT_TRUE(waitFor({server.get(), &lobby}, [&] { return lobby.out.contains(QStringLiteral("trace: deal:")); }))
+        << lobby.out.right(4000).toStdString();
+
+    // The round is running: the server goes without a word.
+    server->p->kill();
+    server->p->waitForFinished(5000);
+    const qsizetype killed = lobby.out.size();
+    const QString attemptLine = QStringLiteral("trace: sysmsg0: 正在重新连接服务器...");
+    ASSERT_TRUE(waitFor(
+        {&lobby},
+        [&] { return lobby.out.indexOf(QStringLiteral("trace: notice: 网络已断开,请退出大厅重新登陆游戏"), killed) >= 0; },
+        150000))
+        << lobby.out.mid(killed).right(4000).toStdString();
+    EXPECT_EQ(lobby.out.mid(killed).count(attemptLine), 21);
+    ASSERT_TRUE(waitFor(
+        {&lobby}, [&] { return lobby.out.indexOf(QStringLiteral("received system command f120"), killed) >= 0; }))
+        << lobby.out.mid(killed).right(2000).toStdString();
+
+    auto restarted = std::make_unique<Proc>();
+    ASSERT_TRUE(startServer(*restarted, port, flags)) << restarted->out.toStdString();
+    const qsizetype back = lobby.out.size();
+    vexal::WindowBus bus(vexal::busFolder(runtime));
+    ASSERT_TRUE(bus.postMessage(QStringLiteral("Kestrel山庄"), vexal::kLobbyEnterGame));
+    const QString refused = QStringLiteral("重连服务器失败，退出后请重新入座！");
+    ASSERT_TRUE(waitFor({restarted.get(), &lobby},
+                        [&] {
+                            return lobby.out.indexOf(refused, back) >= 0 ||
+                                   (seatedAfter(lobby.out, back, true) &&
+                                    lobby.out.indexOf(QStringLiteral("trace: deal:"), back) >= 0);
+                        }))
+        << lobby.out.mid(back).right(4000).toStdString() << "\nserver:\n"
+        << restarted->out.right(2000).toStdString();
+    EXPECT_EQ(lobby.out.indexOf(refused, back), -1) << lobby.out.mid(back).right(4000).toStdString();
+    EXPECT_GE(lobby.out.indexOf(QStringLiteral("lobby: enter game: back to the table"), back), 0);
+    EXPECT_EQ(lobby.out.indexOf(QStringLiteral("lobby: start "), back), -1) << "the same table process sits down";
+    EXPECT_TRUE(restarted->out.contains(QStringLiteral("ann sits down"))) << restarted->out.toStdString();
 }
 
 // Three players, no bots. ann leaves seat 0, carl takes it, and ann's 进入游戏 seats her at seat 2:

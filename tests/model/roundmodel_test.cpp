@@ -880,6 +880,29 @@ TEST(RoundModelSettlement, FourRecordsSettleCoinsSheetAndReadyCountdown) {
     EXPECT_EQ(t.st().imageCard[1][0], cards("Ad 3c", 90)[0]);
 }
 
+// The connection dropped after two of a round's four records; the next deal (the round resent on
+// the way back, or the next round) starts the count afresh, so the sheet waits for all four of its
+// own records and is built from them alone.
+TEST(RoundModelSettlement, ADealForgetsTheRecordsOfARoundCutShort) {
+    Table t;
+    t.deal();
+    const std::vector<SettlementRecord> records = fourRecords();
+    for (size_t seat : {0u, 1u})
+        EXPECT_FALSE(t.receive(records[seat]).draws<view::ScoreSheetShown>()) << seat;
+    t.deal();
+    std::vector<SettlementRecord> next = fourRecords();
+    for (SettlementRecord& r : next)
+        r.stake = 20;
+    for (size_t seat : {3u, 2u, 1u})
+        EXPECT_FALSE(t.receive(next[seat]).draws<view::ScoreSheetShown>()) << seat;
+    const Effects last = t.receive(next[0]);
+    const auto* shown = find<view::ScoreSheetShown>(last);
+    ASSERT_NE(shown, nullptr);
+    for (size_t r = 0; r < 4; ++r)
+        EXPECT_EQ(t.model.records()[r].stake, 20u) << r;
+    EXPECT_EQ(t.session.roundCounter, 1);
+}
+
 TEST(RoundModelSettlement, TheReadyCountdownFollowsAwayAndSpectator) {
     struct Case {
         const char* name;

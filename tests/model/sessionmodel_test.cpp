@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/clock.h"
@@ -278,7 +281,9 @@ TEST(SessionModelReconnect, AConnectedSocketEndsItAndTheAnswerDecides) {
     t.state.roundRunning = true;
     t.model.connectionLost(100.0f);
     ASSERT_EQ(stepsOf<step::ReconnectAttempt>(t.model.reconnectStep(103.0f, false)).size(), 1u);
-    EXPECT_TRUE(t.model.reconnectStep(106.0f, true).steps.empty());
+    const Effects up = t.model.reconnectStep(106.0f, true);
+    EXPECT_TRUE(stepsOf<step::ReconnectAttempt>(up).empty());
+    EXPECT_TRUE(stepsOf<step::StatusLine>(up).empty());
     EXPECT_FALSE(t.state.reconnecting);
     EXPECT_TRUE(t.model.reconnectStep(109.0f, false).steps.empty());
 
@@ -306,6 +311,106 @@ TEST(SessionModelReconnect, AConnectedSocketEndsItAndTheAnswerDecides) {
     EXPECT_LT(positionOf<step::MessageBox>(refused), positionOf<step::RestoreLobby>(refused));
     EXPECT_LT(positionOf<step::RestoreLobby>(refused), positionOf<step::EndProcess>(refused));
     EXPECT_FALSE(r.state.loggedIn);
+}
+
+// However the reconnect ends, the kept login becomes the login again (a later connection, such as
+// the lobby's 进入游戏, must sit down as a newcomer, not ask for a seat the server no longer keeps),
+// and no attempt follows.
+TEST(SessionModelReconnect, EveryEndPutsTheKeptLoginBackAndStopsTheAttempts) {
+    struct Case {
+        const char* name;
+        std::function<Effects(Session&)> end;
+    };
+    const Case cases[] = {
+        {"the link is up at the check", [](Session& t) { return t.model.reconnectStep(106.0f, true); }},
+        {"accepted", [](Session& t) { return t.model.reconnectAnswered(true); }},
+        {"refused", [](Session& t) { return t.model.reconnectAnswered(false); }},
+        {"given up",
+         [](Session& t) {
+             Effects last;
+             for (int k = 2; k <= 22; ++k)
+                 last = t.model.reconnectStep(100.0f + 3.0f * static_cast<float>(k), false);
+             return last;
+         }},
+        {"the player confirmed leaving", [](Session& t) { return t.model.exitConfirmed(); }},
+        {"the lobby asked the table to leave", [](Session& t) { return t.model.lobbyAskedToLeave(false); }},
+        {"the connection went silent", [](Session& t) { return t.model.connectionSilent(); }},
+    };
+    for (const Case& c : cases) {
+        Session t;
+        t.seatFour();
+        t.state.roundRunning = true;
+        t.model.connectionLost(100.0f);
+        ASSERT_EQ(stepsOf<step::ReconnectAttempt>(t.model.reconnectStep(103.0f, false)).size(), 1u) << c.name;
+        const Effects end = c.end(t);
+        EXPECT_FALSE(stepsOf<step::LoginRestored>(end).empty()) << c.name;
+        EXPECT_FALSE(t.state.reconnecting) << c.name;
+        for (float later : {200.0f, 203.0f, 206.0f})
+            EXPECT_TRUE(stepsOf<step::ReconnectAttempt>(t.model.reconnectStep(later, false)).empty()) << c.name;
+    }
+}
+
+// A proxy that takes the attempt's connection but cannot reach the server closes it again, and the
+// connection watch, armed by that connection, reports it lost: one more failed attempt, not a
+// reconnect started over, so the table still gives up after 21 attempts, 66 seconds on.
+TEST(SessionModelReconnect, AnAttemptsConnectionLostCountsAsThatAttemptsFailure) {
+    Session t;
+    t.seatFour();
+    t.state.roundRunning = true;
+    t.model.connectionLost(100.0f);
+    float now = 100.0f;
+    for (int attempt = 1; attempt <= 21; ++attempt) {
+        now += 3.0f;
+        ASSERT_EQ(stepsOf<step::ReconnectAttempt>(t.model.reconnectStep(now, false)).size(), 1u) << attempt;
+        const Effects lost = t.model.connectionLost(now + 0.5f);
+        EXPECT_GE(positionOf<step::DisarmConnectionWatch>(lost), 0);
+        ASSERT_EQ(t.state.reconnectAttempts, attempt);
+        ASSERT_TRUE(t.state.reconnecting);
+    }
+    const Effects gaveUp = t.model.reconnectStep(now + 3.0f, false);
+    EXPECT_EQ(stepsOf<step::Notice>(gaveUp).size(), 1u);
+    EXPECT_FALSE(t.state.reconnecting);
+}
+
+// The lobby's 22 rejoins a running round with a reconnect attempt and otherwise connects to log in;
+// either way the notice of the last connection's end goes.
+TEST(SessionModel, TheLobbysConnectRequestRejoinsARunningRoundAndClosesTheNotice) {
+    for (const bool running : {true, false}) {
+        Session t;
+        t.seatFour();
+        t.state.roundRunning = running;
+        const Effects fx = t.model.lobbyAskedToConnect();
+        EXPECT_EQ(stepsOf<step::ReconnectAttempt>(fx).size(), running ? 1u : 0u) << running;
+        EXPECT_EQ(stepsOf<step::ConnectAgain>(fx).size(), running ? 0u : 1u) << running;
+        EXPECT_GE(positionOf<step::NoticeHidden>(fx), 0) << running;
+        EXPECT_FALSE(t.state.startDisarmed);
+    }
+}
+
+// The deal leaves an open exit confirmation open, telling what leaving costs now, and takes the
+// ready phase's lines away, whichever line they stand on.
+TEST(SessionModel, AnOwnDealKeepsTheExitQuestionAndEndsTheReadyLines) {
+    Session t;
+    t.seatFour();
+    const Effects deal = t.model.ownDealStarted();
+    EXPECT_TRUE(stepsOf<step::ExitConfirmHidden>(deal).empty());
+    const auto warnings = stepsOf<step::ExitWarning>(deal);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text, "游戏正在进行，逃跑会扣分！");
+    std::vector<std::pair<int, std::string>> withdrawn;
+    for (const step::StatusLineWithdrawn& w : stepsOf<step::StatusLineWithdrawn>(deal))
+        withdrawn.emplace_back(w.line, w.text);
+    for (int line : {0, 1})
+        for (const char* text : {"请点击【继续】按钮继续游戏！", "游戏将在15秒内开始"})
+            EXPECT_NE(std::find(withdrawn.begin(), withdrawn.end(), std::make_pair(line, std::string(text))),
+                      withdrawn.end())
+                << line << " " << text;
+    EXPECT_TRUE(stepsOf<step::StatusLine>(deal).empty());
+
+    Session spectator;
+    spectator.state.launch.spectator = true;
+    spectator.seatFour();
+    EXPECT_EQ(stepsOf<step::ExitWarning>(spectator.model.ownDealStarted()).at(0).text, "");
 }
 
 }  // namespace

@@ -103,6 +103,10 @@ TEST(LoginFrame, ReconnectLoginChangesTheKeptFrameInPlace) {
     EXPECT_EQ(kept[260], 0xAB);
     EXPECT_EQ(kept[261], 0x00);
     EXPECT_EQ(bytesAt(kept, 268, 4), "\xEF\xBE\xAD\xDE");
+
+    // The reconnect over, the kept frame is the very login it was made from.
+    restoreLogin(kept);
+    EXPECT_EQ(kept, *r.frame);
 }
 
 TEST(LoginFrame, TheServerReadsWhatTheClientBuilt) {
