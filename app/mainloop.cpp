@@ -14,9 +14,8 @@
 #include "table/round.h"
 #include "table/sessionview.h"
 
-#include <QFile>
-
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 #include <QTime>
 
@@ -261,7 +260,9 @@ bool MainLoop::sendStep() {
 
 SchedulerHost::ReceiveOutcome MainLoop::receiveStep() {
     const ReceiveResult r = vexal::receiveStep(m_transport, [this](const CommandFrame& f) { m_dispatcher.Dispatch(f); });
-    return {r != ReceiveResult::NoFrame, m_transport.receiveRing.hasFrame()};
+    const bool more = m_transport.receiveRing.hasFrame();
+    apply(m_round.framesTaken(more));
+    return {r != ReceiveResult::NoFrame, more};
 }
 
 void MainLoop::writeLoginFrame() { writeDirect(m_loginFrame); }
@@ -558,7 +559,6 @@ void MainLoop::onReconnectAnswer(const CommandFrame& frame) {
     apply(m_session.reconnectAnswered(decodeReconnectAnswer(frame).accepted));
 }
 
-// Chat and the prop plug-in are not on this table yet: their frames are traced.
 void MainLoop::onChat(const CommandFrame& frame) {
     const ChatReceived received = m_chat.receive(decodeChatLine(frame), chatSeats(m_state), m_phrases);
     if (received.blink)
@@ -566,8 +566,9 @@ void MainLoop::onChat(const CommandFrame& frame) {
     if (m_chatView)
         m_chatView->drawReceived(received);
 }
-void MainLoop::pluginReceive(const CommandFrame&) { unhandled("plug-in frame"); }
 
+// The prop plug-in is not on this table yet: its frames are traced.
+void MainLoop::pluginReceive(const CommandFrame&) { unhandled("plug-in frame"); }
 void MainLoop::setPluginScoreReady() {}
 
 // The deal's first steps, before the held plug-in frames go: the room rules give way to the round,

@@ -48,8 +48,10 @@ struct ControlsChanged {};          // play, hint, pass, call, roar and the thre
 struct ClockChanged {};
 struct BubbleChanged {};            // the seat bubble (过, 吼, 炸)
 struct RoundCleared {};             // a new round: every round widget back to its resting state
-struct CalledCardShown { uint8_t rank = 0; uint8_t suitBit = 0; };
+// The called card, flying from the deck into its frame, or laid straight in it.
+struct CalledCardShown { uint8_t rank = 0; uint8_t suitBit = 0; bool flies = true; };
 struct BombAnimation {};            // one of the three bomb pictures, chosen by the view
+struct AnimationStopped {};         // the bomb or roar picture over the table's centre goes at once
 struct RoarAnimation {};
 struct RoarOutcomeAnimation { bool won = false; };
 struct RuleNotice { int picture = 0; };  // 0 hides it
@@ -67,7 +69,7 @@ struct Sound { Cue cue; };
 using ViewChange = std::variant<view::DealLaidOut, view::HandChanged, view::TableCardsChanged, view::BackPilesChanged,
                                 view::LabelsChanged, view::MarkersChanged, view::ControlsChanged, view::ClockChanged,
                                 view::BubbleChanged, view::RoundCleared, view::CalledCardShown, view::BombAnimation,
-                                view::RoarAnimation, view::RoarOutcomeAnimation, view::RuleNotice,
+                                view::AnimationStopped, view::RoarAnimation, view::RoarOutcomeAnimation, view::RuleNotice,
                                 view::SequenceChoiceOpened, view::SequenceChoiceClosed, view::RoarConfirmOpened,
                                 view::RoarConfirmClosed, view::StatusLine, view::ScoreSheetShown, view::Pause,
                                 view::TableHidden, view::Sound>;

@@ -145,7 +145,7 @@ void RoundModel::pressCallPass(Effects& fx) {
 
 Effects RoundModel::tickCallCountdown() {
     Effects fx;
-    if (!m_session.loggedIn || !m_round.callingTurn)
+    if (!inTouch() || !m_round.callingTurn)
         return fx;
     if (m_countdown > 0) {
         --m_countdown;

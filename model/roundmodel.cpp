@@ -16,11 +16,19 @@ Effects RoundModel::receive(const RoundMessage& message) {
                           [&](const PlayReport& m) { onPlay(m, fx); },
                           [&](const SettlementRecord& m) { onSettlementRecord(m, fx); }},
                message);
-    return fx;
+    return quietWhileCatchingUp(std::move(fx));
 }
 
 Effects RoundModel::act(const RoundIntent& intent) {
     Effects fx;
+    // Out of touch with the server nothing on the table acts: a play, a call or a raised card would
+    // be lost with the connection, or made on a table the resent round is about to replace. The
+    // review's end and hiding the table are the window's own.
+    const bool windowOnly = std::holds_alternative<intent::EndReview>(intent) ||
+                            std::holds_alternative<intent::HideTable>(intent) ||
+                            std::holds_alternative<intent::GoAway>(intent);
+    if (!inTouch() && !windowOnly)
+        return fx;
     std::visit(Overloaded{[&](const intent::ClickCard& i) { clickCard(i.image, fx); },
                           [&](const intent::PressControl& i) { pressControl(i.button, fx); },
                           [&](const intent::PressCall&) { pressCall(fx); },
@@ -56,7 +64,7 @@ Effects RoundModel::act(const RoundIntent& intent) {
                               hideTable(fx);
                           }},
                intent);
-    return fx;
+    return quietWhileCatchingUp(std::move(fx));
 }
 
 Effects RoundModel::resetRound() {
@@ -66,7 +74,7 @@ Effects RoundModel::resetRound() {
     m_round.calledFrameShown = true;
     m_clock.shown = false;
     fx.draw(view::RoundCleared{});
-    return fx;
+    return quietWhileCatchingUp(std::move(fx));
 }
 
 Effects RoundModel::clearOwnHand() {
@@ -74,27 +82,71 @@ Effects RoundModel::clearOwnHand() {
     m_round.hands[0].count = 0;
     m_round.raised = {};
     fx.draw(view::HandChanged{});
-    return fx;
+    return quietWhileCatchingUp(std::move(fx));
 }
 
 Effects RoundModel::hideBubble() {
     Effects fx;
     m_round.bubbleSeat = -1;
     fx.draw(view::BubbleChanged{});
-    return fx;
+    return quietWhileCatchingUp(std::move(fx));
 }
 
 Effects RoundModel::showReadyClock(int seconds, ClockColour colour) {
     Effects fx;
     m_clock = ClockFace{true, true, 0, seconds, colour};
     fx.draw(view::ClockChanged{});
-    return fx;
+    return quietWhileCatchingUp(std::move(fx));
 }
 
 Effects RoundModel::hideClock() {
     Effects fx;
     m_clock.shown = false;
     fx.draw(view::ClockChanged{});
+    return quietWhileCatchingUp(std::move(fx));
+}
+
+Effects RoundModel::suspend() {
+    Effects fx;
+    m_catchingUp = false;
+    m_playCountdownOn = false;
+    fx.draw(view::SequenceChoiceClosed{});
+    fx.draw(view::RoarConfirmClosed{});
+    fx.draw(view::ControlsChanged{});
+    return fx;
+}
+
+void RoundModel::catchUp() { m_catchingUp = true; }
+
+Effects RoundModel::framesTaken(bool moreWaiting) {
+    Effects fx;
+    if (!m_catchingUp || moreWaiting)
+        return fx;
+    m_catchingUp = false;
+    fx.draw(view::HandChanged{});
+    fx.draw(view::TableCardsChanged{});
+    fx.draw(view::BackPilesChanged{});
+    fx.draw(view::LabelsChanged{});
+    fx.draw(view::MarkersChanged{});
+    if (m_round.calledCardShown)
+        fx.draw(view::CalledCardShown{m_round.calledRank, m_round.calledSuitBit, false});
+    fx.draw(view::ControlsChanged{});
+    fx.draw(view::ClockChanged{});
+    fx.draw(view::BubbleChanged{});
+    return fx;
+}
+
+// A resent round is the past: its plays' animations, sounds and pauses would replay tricks long
+// taken, and each redraw on the way would flash them by. What only the moment says (a status line,
+// the score sheet of a round settled meanwhile, a dialog closing) still goes through.
+Effects RoundModel::quietWhileCatchingUp(Effects fx) const {
+    if (!m_catchingUp)
+        return fx;
+    std::erase_if(fx.view, [](const ViewChange& v) {
+        return !(std::holds_alternative<view::StatusLine>(v) || std::holds_alternative<view::ScoreSheetShown>(v) ||
+                 std::holds_alternative<view::RuleNotice>(v) || std::holds_alternative<view::SequenceChoiceClosed>(v) ||
+                 std::holds_alternative<view::RoarConfirmClosed>(v) || std::holds_alternative<view::TableHidden>(v));
+    });
     return fx;
 }
 

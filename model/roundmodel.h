@@ -80,6 +80,23 @@ public:
     // The session's deal step stops the play countdown with the scheduler's task.
     void stopPlayCountdown() { m_playCountdownOn = false; }
 
+    // In touch with the server: logged in, and not catching up with a round the server resends.
+    // Out of touch nothing on the table acts and no countdown runs; the views draw the controls
+    // inert.
+    bool inTouch() const { return m_session.loggedIn && !m_catchingUp; }
+    bool catchingUp() const { return m_catchingUp; }
+    // The connection went, lost or closed by the server: the hand, the trick and the clock's face
+    // stay in sight as they are, the clock stopped, the round's dialogs closed.
+    Effects suspend();
+    // The server took the seat back and resends the round: from here the resent frames only bring
+    // the state up to date, without their animations, sounds and pauses, and nothing is drawn on
+    // the way.
+    void catchUp();
+    // A receive step is over; `moreWaiting`: whole frames still wait to be taken. The server sends
+    // the resent round right behind its reconnect answer, so once none of it waits the table has
+    // caught up, and the round is drawn at once as it stands.
+    Effects framesTaken(bool moreWaiting);
+
 private:
     void onDeal(const Deal& deal, Effects& fx);
     void onCallingTurn(const CallingTurn& turn, Effects& fx);
@@ -100,6 +117,9 @@ private:
     void endReview(Effects& fx);
     void hideTable(Effects& fx);
     void takeServerPlayedCards(const std::vector<CardCode>& played, Effects& fx);
+
+    // While catching up, what the table draws once it has caught up is left out.
+    Effects quietWhileCatchingUp(Effects fx) const;
 
     // Small steps the decisions share.
     bool setImageCard(int seat, int image, CardCode code, Effects& fx);  // false: no card, the table leaves
@@ -122,6 +142,7 @@ private:
     ClockFace m_clock;
     int m_countdown = 0;
     bool m_playCountdownOn = false;
+    bool m_catchingUp = false;
     std::array<SettlementRecord, 4> m_records{};
     int m_recordCount = 0;
     uint8_t m_coinUnit = kCoinUnitCoins;

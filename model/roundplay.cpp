@@ -383,6 +383,9 @@ void RoundModel::takeServerPlayedCards(const std::vector<CardCode>& played, Effe
 void RoundModel::startReview(Effects& fx) {
     m_round.reviewEnabled = false;
     m_round.reviewShowing = true;
+    // The previous trick alone: the current trick's bomb bubble and picture go with its cards.
+    m_round.bubbleSeat = -1;
+    fx.draw(view::AnimationStopped{});
     fx.draw(view::TableCardsChanged{});
     fx.draw(view::BubbleChanged{});
 }
@@ -399,7 +402,7 @@ void RoundModel::endReview(Effects& fx) {
 
 Effects RoundModel::tickPlayCountdown() {
     Effects fx;
-    if (!m_session.loggedIn || !m_playCountdownOn)
+    if (!inTouch() || !m_playCountdownOn)
         return fx;
     if (m_countdown > 0) {
         --m_countdown;

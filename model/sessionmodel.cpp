@@ -272,20 +272,26 @@ void SessionModel::onReadyNotice(const ReadyNotice& notice, Effects& fx) {
 
 void SessionModel::onRemoval(const Removal& notice, Effects& fx) {
     m_state.roundRunning = false;
+    // The server is done with this table (it may be closing): a reconnect the closed connection
+    // started ends, and the one status line says why rather than that the table reconnects.
+    endReconnect(fx);
+    fx.then(step::StatusLine{1, ""});
+    fx.then(step::StatusLine{0, notice.reason});
     if (!m_state.awayMode)
         fx.then(step::SessionRecordShown{});
     fx.then(step::Pause{2000});
     fx.then(step::Notice{notice.reason, false, false});
     fx.append(leave());
-    removal(fx);
+    removal(fx, notice.reason);
 }
 
-void SessionModel::removal(Effects& fx) {
+void SessionModel::removal(Effects& fx, const std::string& line) {
     m_state.leavePending = true;
     m_state.startDisarmed = false;
-    // Nothing of the round stays behind: no hand, no played cards, no clock ticking for a turn
-    // that will never come, no panels of players this table no longer sits with.
-    fx.append(m_round.resetRound());
+    // The round stays in sight as it was, for the player to see where it ended, but nothing on it
+    // acts any more and its clock stands still; no panels of players this table no longer sits with.
+    m_state.loggedIn = false;
+    fx.append(m_round.suspend());
     for (int r = 1; r < 4; ++r) {
         const size_t s = static_cast<size_t>(r);
         m_state.readyMarks[s] = false;
@@ -295,7 +301,7 @@ void SessionModel::removal(Effects& fx) {
         m_state.players[s] = PlayerRecord{};
     }
     fx.then(step::ReadyMarks{});
-    fx.then(step::StatusLine{0, ""});
+    fx.then(step::StatusLine{0, line});
     fx.then(step::CloseSocket{});
     fx.then(step::Pause{2000});
     fx.then(step::ResetRings{});
@@ -526,6 +532,7 @@ Effects SessionModel::tableRestored() {
 Effects SessionModel::connectionLost(float now) {
     Effects fx;
     m_state.loggedIn = false;
+    fx.append(m_round.suspend());
     fx.then(step::DisarmConnectionWatch{});
     fx.then(step::StartKeepAlive{});
     // The connection of an attempt under way went (a proxy that could not reach the server, a
@@ -577,6 +584,7 @@ Effects SessionModel::reconnectAnswered(bool accepted) {
     }
     m_state.loggedIn = true;
     m_state.reconnected = true;
+    m_round.catchUp();
     fx.then(step::StatusLine{1, ""});
     fx.then(step::StatusLine{0, "正在重连服务器，请等待...！"});
     return fx;

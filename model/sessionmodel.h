@@ -80,7 +80,8 @@ private:
 
     void clearSeat(int r, Effects& fx);
     void endReconnect(Effects& fx);
-    void removal(Effects& fx);
+    // `line`: what the first status line says once the table is left.
+    void removal(Effects& fx, const std::string& line = {});
     void getReadyForRound(Effects& fx);
     void shuffle(step::Shuffle::Kind kind, Effects& fx);
 

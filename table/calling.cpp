@@ -19,6 +19,10 @@ void RoundView::drawControls() {
     // The own turn has no hover lift: a card lifted while waiting goes back when the turn comes.
     if (st.ownPlayTurn && st.handInputEnabled)
         putHoveredBack();
+    // Out of touch with the server the controls stay where they are, inert and drawn so.
+    const bool live = m_model.inTouch();
+    for (PictureButton* b : {img_jiao, img_hou, img_pass})
+        b->setEnabled(live);
     // The calling turn's buttons take the places of play and pass, a little wider.
     const uint8_t offer = st.callOffer;
     if (offer == kNoCallOffer) {
@@ -52,10 +56,10 @@ void RoundView::drawControls() {
     for (int i = 0; i < 3; ++i) {
         PictureButton* b = Operation[static_cast<size_t>(i)];
         const bool on = st.playControls[static_cast<size_t>(i)];
-        b->setEnabled(on);
+        b->setEnabled(on && live);
         b->setVisible(on);
         b->setProperty("hover", false);
-        b->showPicture(picture(178 + 3 * i));
+        b->showPicture(picture((live ? 178 : 180) + 3 * i));
         if (on)
             b->raise();
     }
@@ -63,13 +67,13 @@ void RoundView::drawControls() {
         PictureButton* b = Operation[static_cast<size_t>(i)];
         if (st.roundControls && !b->isVisible()) {
             b->showPicture(picture(187 + 2 * (i - 3)));
-            b->setEnabled(true);
             b->show();
         }
+        b->setEnabled(live);
     }
 }
 
-void RoundView::showCalledCard(uint8_t rank, uint8_t suit) {
+void RoundView::showCalledCard(uint8_t rank, uint8_t suit, bool flies) {
     img_lpKuang->show();
     img_syscallcard->setPixmap(picture(calledCardPicture(rank, suit)));
     const QRect deck = m_form.units(462, 280, 60, 84);
@@ -78,7 +82,7 @@ void RoundView::showCalledCard(uint8_t rank, uint8_t suit) {
     img_syscallcard->show();
     img_syscallcard->raise();
     QPoint at = deck.topLeft();
-    for (int step = 0; step < 5; ++step) {
+    for (int step = 0; flies && step < 5; ++step) {
         at += (rest - at) / 5;
         img_syscallcard->move(at);
         wait(80);
@@ -168,6 +172,12 @@ void RoundView::runCentredAnimation(int pictureNumber, int loops, int ms) {
         if (Operation[static_cast<size_t>(i)]->isVisible())
             Operation[static_cast<size_t>(i)]->raise();
     m_bombEnd.start(ms);
+}
+
+void RoundView::stopCentredAnimation() {
+    m_bombEnd.stop();
+    bombPlayer->setAction(0);
+    bombPlayer->hide();
 }
 
 // One of the three bomb pictures at random, with its own sound.

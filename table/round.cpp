@@ -96,10 +96,7 @@ RoundView::RoundView(const RoundModel& model, MainForm& form, ClockView& clock, 
     m_reviewTimer.setInterval(3000);
     connect(&m_reviewTimer, &QTimer::timeout, this, [this] { intend(intent::EndReview{}); });
     m_bombEnd.setSingleShot(true);
-    connect(&m_bombEnd, &QTimer::timeout, this, [this] {
-        bombPlayer->setAction(0);
-        bombPlayer->hide();
-    });
+    connect(&m_bombEnd, &QTimer::timeout, this, &RoundView::stopCentredAnimation);
     clearRound();
 }
 
@@ -309,8 +306,9 @@ void RoundView::draw(const ViewChange& change) {
                    [&](const view::ClockChanged&) { m_clock.draw(m_model.clock()); },
                    [&](const view::BubbleChanged&) { drawBubbles(); },
                    [&](const view::RoundCleared&) { clearRound(); },
-                   [&](const view::CalledCardShown& c) { showCalledCard(c.rank, c.suitBit); },
+                   [&](const view::CalledCardShown& c) { showCalledCard(c.rank, c.suitBit, c.flies); },
                    [&](const view::BombAnimation&) { runBombAnimation(); },
+                   [&](const view::AnimationStopped&) { stopCentredAnimation(); },
                    [&](const view::RoarAnimation&) { runCentredAnimation(picture::kRoar, 1, 3000); },
                    [&](const view::RoarOutcomeAnimation& a) {
                        runCentredAnimation(a.won ? picture::kWin : picture::kLose, 1, 4000);

@@ -153,7 +153,8 @@ private:
     void drawBackPiles();
     void drawMarkers();
     void drawBubbles();
-    void showCalledCard(uint8_t rank, uint8_t suitBit);
+    void showCalledCard(uint8_t rank, uint8_t suitBit, bool flies);
+    void stopCentredAnimation();
     void runBombAnimation();
     void runCentredAnimation(int pictureNumber, int loops, int ms);
     void showScoreSheet(const SettlementSheet& sheet);

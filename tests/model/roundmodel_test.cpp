@@ -769,6 +769,30 @@ TEST(RoundModelPlay, ReviewShowsThePreviousTrickAndPassesLastTheirTime) {
     EXPECT_EQ(t.st().shown[2].count, 0);  // seat 2's pass took its 9 off the table
 }
 
+// 上一轮 shows the previous trick alone: the bomb bubble and the bomb picture of the trick lying on
+// the table go with its cards, and the bubble does not come back when the review ends.
+TEST(RoundModelPlay, ReviewShowsNoBombOfTheCurrentTrick) {
+    Table t;
+    t.holds("3d 4c 9s");
+    t.session.roundRunning = true;
+    t.st().reviewEnabled = true;
+    t.st().firstPlayPending = false;
+    t.receive(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("4d", 40), 0, false, 3});
+    t.receive(PlayReport{4, 2, kTrickToNextSeat, 0, 0, {}, 0, false, 3});
+    const Effects bomb = t.receive(PlayReport{2, 4, kTrickGoesOn, 0, kPlayBombOf4, cards("7d 7c 7h 7s", 44), 0, false, 3});
+    ASSERT_TRUE(bomb.draws<view::BombAnimation>());
+    ASSERT_EQ(t.st().bubbleSeat, 1);
+
+    const Effects review = t.press(4);
+    ASSERT_TRUE(t.st().reviewShowing);
+    EXPECT_EQ(t.st().bubbleSeat, -1);
+    EXPECT_TRUE(review.draws<view::AnimationStopped>());
+    EXPECT_TRUE(review.draws<view::BubbleChanged>());
+    t.act(intent::EndReview{});
+    EXPECT_EQ(t.st().bubbleSeat, -1);
+    EXPECT_EQ(t.st().shown[1].count, 4);  // the bomb's cards are back on the table
+}
+
 TEST(RoundModelHand, ClicksSortTwiceAndRestore) {
     Table t;
     t.holds("3d 3c 9s Kd Kc Kh 5d");

@@ -4,6 +4,7 @@
 
 #include "../rules/cards.h"
 #include "core/inifile.h"
+#include "media/resources.h"
 #include "model/roundmodel.h"
 #include "model/session.h"
 #include "net/messages/calling.h"
@@ -625,6 +626,58 @@ TEST(RoundViewPlay, ReviewShowsThePreviousTrickAndNothingStaleStays) {
     EXPECT_TRUE(passShown(0));
     EXPECT_TRUE(passShown(2));
     EXPECT_FALSE(visible(2, 1));  // seat 2's pass took its 9 off the table
+}
+
+// 上一轮 takes the current trick's bomb bubble and bomb picture off the table with its cards.
+TEST(RoundViewPlay, TheReviewHidesTheCurrentTricksBomb) {
+    Table t;
+    t.holds("3d 4c 9s");
+    t.session.roundRunning = true;
+    t.st().reviewEnabled = true;
+    t.st().roundControls = true;
+    t.st().firstPlayPending = false;
+    t.round->draw(view::ControlsChanged{});
+    t.receive(PlayReport{2, 4, kTrickGoesOn, 0, kPlaySingle, cards("4d", 40), 0, false, 3});
+    t.receive(PlayReport{4, 2, kTrickToNextSeat, 0, 0, {}, 0, false, 3});
+    t.receive(PlayReport{2, 4, kTrickGoesOn, 0, kPlayBombOf4, cards("7d 7c 7h 7s", 44), 0, false, 3});
+    ASSERT_TRUE(t.round->Speak[1]->isVisible());
+    ASSERT_TRUE(t.round->bombPlayer->isVisible());
+
+    t.press(4);
+    EXPECT_TRUE(t.round->cardImage[1][0]->isVisible());  // the previous trick's 4
+    EXPECT_FALSE(t.round->Speak[1]->isVisible());
+    EXPECT_FALSE(t.round->bombPlayer->isVisible());
+}
+
+// Out of touch with the server the play buttons stay where they were, drawn inert, and a click on
+// them sends nothing; back in touch they work again.
+TEST(RoundViewHand, OutOfTouchTheControlsStayInSightInert) {
+    Table t;
+    t.holds("3d 4c 9s");
+    t.session.roundRunning = true;
+    t.st().roundControls = true;
+    t.ownFollows(kPlaySingle, "5d");
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(t.round->Operation[static_cast<size_t>(i)]->isEnabled()) << i;
+
+    t.session.loggedIn = false;
+    t.apply(t.model.suspend());
+    for (int i = 0; i < 6; ++i) {
+        PictureButton* b = t.round->Operation[static_cast<size_t>(i)];
+        EXPECT_TRUE(b->isVisible()) << i;
+        EXPECT_FALSE(b->isEnabled()) << i;
+    }
+    QPixmap inertPass;
+    ASSERT_TRUE(LoadGifResource(186, kGifResourceType, inertPass));
+    EXPECT_EQ(t.round->Operation[2]->pixmap().toImage(), inertPass.toImage());  // 过, drawn inert
+    t.press(2);
+    t.press(0);
+    EXPECT_TRUE(t.sent.empty());
+
+    t.session.loggedIn = true;
+    t.round->draw(view::ControlsChanged{});
+    t.press(2);
+    EXPECT_EQ(t.playTypes(), std::vector<int>{0});
 }
 
 TEST(RoundViewSettlement, FourRecordsFillTheSheetPanelsAndRoundFile) {
