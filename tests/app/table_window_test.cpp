@@ -6,6 +6,7 @@
 #include "net/messages/deal.h"
 #include "net/messages/departure.h"
 #include "net/messages/login.h"
+#include "net/messages/play.h"
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
 #include "app/wiring.h"
@@ -307,6 +308,44 @@ TEST_F(TableWindowTest, RandomFramesOfEveryCommandLeaveTheWindowStanding) {
     EXPECT_GE(state.playersPresent, 0);
     for (int r = 0; r < 4; ++r)
         EXPECT_GE(state.players[static_cast<size_t>(r)].coins, 0);
+}
+
+// The round the server resends with its reconnect answer is taken a frame a tick like any other,
+// but nothing of it is drawn on the way: the hand from before the drop stays and no deal flies in.
+// Once none of it waits, the table shows the round as it stands and its controls work again.
+TEST_F(TableWindowTest, TheRoundResentWithTheReconnectAnswerIsDrawnOnceNoneOfItWaits) {
+    RoundView* round = installRound(*loop, form, state, nullptr);
+    round->programDir = dir.path();
+    round->wait = [](int) {};
+    seatFour();
+    const auto card = [](int rank, int suit, int id) { return static_cast<CardCode>((rank << 8) | suit | (id << 24)); };
+    dispatch(encode(Deal{4, {card(3, 1, 0), card(4, 2, 1)}, false, "", 258}));
+    const int flown = round->dealSteps();
+    ASSERT_GT(flown, 0);
+    ASSERT_TRUE(round->cardImage[0][1]->isVisibleTo(&form));
+    loop->startReconnect();  // the watch found the connection gone in the round
+    EXPECT_FALSE(loop->round().inTouch());
+
+    const Deal resent{4, {card(3, 1, 0), card(4, 2, 1), card(9, 4, 2), card(10, 8, 3), card(13, 1, 4)}, false, "", 258};
+    arrive({encode(ReconnectAnswer{4, true}), encode(resent),
+            encode(PlayReport{8, 4, kTrickToNextSeat, 0, 0, {}, 0, false, 20})});
+    loop->receiveStep();
+    EXPECT_TRUE(state.loggedIn);
+    EXPECT_TRUE(loop->round().catchingUp());
+    loop->receiveStep();
+    EXPECT_EQ(loop->round().state().hands[0].count, 5);
+    EXPECT_FALSE(round->cardImage[0][4]->isVisibleTo(&form));  // not drawn yet
+    EXPECT_TRUE(round->cardImage[0][1]->isVisibleTo(&form));   // the hand as it was
+    EXPECT_FALSE(round->Operation[0]->isVisibleTo(&form));
+
+    loop->receiveStep();
+    EXPECT_FALSE(loop->round().catchingUp());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(round->cardImage[0][static_cast<size_t>(i)]->isVisibleTo(&form)) << i;
+    EXPECT_EQ(round->dealSteps(), flown);  // no card flew
+    EXPECT_TRUE(round->Operation[0]->isVisibleTo(&form));
+    EXPECT_TRUE(round->Operation[0]->isEnabled());
+    EXPECT_TRUE(loop->scheduler().armed(Task::PlayCountdown));
 }
 
 // A departure between rounds waits only until the score sheet has been handled: the seat frame,
