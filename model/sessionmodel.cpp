@@ -533,6 +533,9 @@ Effects SessionModel::connectionLost(float now) {
     Effects fx;
     m_state.loggedIn = false;
     fx.append(m_round.suspend());
+    // The table says what it is doing from the moment the connection goes, not 3 seconds later.
+    fx.then(step::StatusLine{1, ""});
+    fx.then(step::StatusLine{0, "正在重新连接服务器..."});
     fx.then(step::DisarmConnectionWatch{});
     fx.then(step::StartKeepAlive{});
     // The connection of an attempt under way went (a proxy that could not reach the server, a

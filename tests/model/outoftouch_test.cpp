@@ -4,6 +4,7 @@
 #include "model/sessionmodel.h"
 
 #include "../rules/cards.h"
+#include "net/frame.h"
 #include "net/messages/calling.h"
 #include "net/messages/deal.h"
 #include "net/messages/play.h"
@@ -137,6 +138,13 @@ TEST(TableOutOfTouch, WhileReconnectingTheRoundStaysInSightInertWithItsClockStop
     EXPECT_FALSE(t.round.playCountdownOn());
     EXPECT_TRUE(t.round.clock().shown);
     EXPECT_EQ(t.round.clock().seconds, seconds);
+    // One status line says so at once.
+    const auto lines = stepsOf<step::StatusLine>(lost);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].line, 1);
+    EXPECT_EQ(lines[0].text, "");
+    EXPECT_EQ(lines[1].line, 0);
+    EXPECT_EQ(lines[1].text, "正在重新连接服务器...");
 
     const RoundState before = t.round.state();
     for (const RoundIntent& i : everyControl(before.hands[0].images[1])) {
