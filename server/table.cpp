@@ -104,13 +104,18 @@ void Table::refuse(int seat, const CommandFrame& frame, const std::string& why) 
     m_log.warn(seatTag(m_index, seat) + ": refused command " + std::to_string(frame[kCommandByte]) + ": " + why);
 }
 
+void Table::refuseLine(int seat, const CommandFrame& frame, const std::string& why, const char* shown) {
+    refuse(seat, frame, why);
+    sendTo(seat, refusedLineFrame(shown));
+}
+
 CommandFrame Table::seatInfoFrame(int about, int addressee) const {
     const Profile& p = m_seats[about].profile;
     SeatInfo info;
     info.addresseeBit = wire::seatBit(addressee);
     info.nickname = p.nickname;
     info.faceCode = p.faceCode;
-    info.male = p.male;
+    info.sex = p.male ? 1 : 0;
     info.location = p.bot ? "机器" : "本地";
     info.score = p.score;
     info.coins = p.coins;
