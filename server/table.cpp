@@ -575,6 +575,8 @@ void Table::botRemarkOnPlay(int seat, const PlayEvent& e) {
         botSays(seat, {kPhraseFiveTenKing});
 }
 
+// The opening of play counts as a closed trick, so the first trick is 1; the calling before it
+// counts with it.
 int Table::tricksClosed() const {
     return static_cast<int>(std::count_if(m_current.events.begin(), m_current.events.end(), [](const PlayEvent& e) {
         return e.trickFlag == kTrickToNextSeat || e.trickFlag == kTrickToByte16;
@@ -587,7 +589,7 @@ int Table::tricksClosed() const {
 // line again, and of the lines that fit the one said least lately, so a bomb war does not fill
 // the history with one phrase.
 void Table::botSays(int seat, std::initializer_list<QuickPhrase> fitting) {
-    const std::pair<int, int> trick{m_roundsPlayed, tricksClosed()};
+    const std::pair<int, int> trick{m_roundsPlayed, std::max(1, tricksClosed())};
     if (m_botTalkTrick == trick)
         return;
     const QuickPhrase* pick = nullptr;
