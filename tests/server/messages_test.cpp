@@ -120,7 +120,7 @@ TEST(SeatingCodec, SeatInfoRoundTripAndOffsets) {
     s.addresseeBit = 4;
     s.nickname = "张三abc";
     s.faceCode = "w10";
-    s.sex = 2;  // any non-zero byte is male, and travels as it is  // any non-zero byte is male, and travels as it is
+    s.sex = 2;  // any non-zero byte is male, and travels as it is
     s.location = "上海";
     s.score = 123456789012;
     s.credit = 5;
