@@ -301,7 +301,8 @@ struct Voice {
     int speed;
 };
 
-// Four speakers per sex so the seats sound apart: sex code 0 is female, 1 male.
+// Four speakers per sex so the seats sound apart: sex code 0 is female, 1 male. The client names a
+// voice by the seat frame's sex byte as it came, and these are the two bytes the server sends.
 Voice voiceFor(int voiceNumber, int sex) {
     static const Voice female[] = {{"f1", 62, 160}, {"f2", 70, 150}, {"f3", 56, 170}, {"f4", 76, 158}};
     static const Voice male[] = {{"m1", 38, 155}, {"m2", 30, 165}, {"m3", 45, 150}, {"m4", 34, 172}};

@@ -161,7 +161,7 @@ ChatSeats chatSeats(const SessionState& session) {
     seats.ownSeatBit = session.own.seatBit;
     for (size_t r = 0; r < 4; ++r) {
         seats.names[r] = session.players[r].nickname;
-        seats.sexes[r] = session.players[r].male ? 1 : 0;
+        seats.sexes[r] = session.players[r].sex;
         seats.seatBits[r] = session.seatBits[r];
     }
     return seats;

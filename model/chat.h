@@ -43,7 +43,7 @@ inline constexpr std::string_view kChatTooFast = "（发送消息太快！）";
 struct ChatSeats {
     uint8_t ownSeatBit = 0;
     std::array<std::string, 4> names;     // nicknames; empty for an empty seat
-    std::array<uint8_t, 4> sexes{};       // 0 female, non-zero male
+    std::array<uint8_t, 4> sexes{};       // the seat frame's sex byte as sent (0 female, else male)
     std::array<uint8_t, 4> seatBits{};    // each seat's bit from its seat data
 };
 

@@ -98,6 +98,11 @@ void Hall::route(int64_t conn, const CommandFrame& frame, int hops, TimePoint no
             return login(conn, c, frame, hops, now);
         if (command == Command::ReconnectLogin)
             return reconnect(conn, c, frame, hops, now);
+        // The answer carries the token the line came with: the client keeps the token of every
+        // frame, and a reconnect login still pending needs the one it had.
+        if (command == Command::Chat && !isPluginMessage(frame))
+            m_out.send(conn, stamped(refusedLineFrame(kLineBeforeSeated),
+                                     static_cast<uint16_t>(frame[kTokenByte] << 8 | frame[kTokenByte + 1])));
         if (command != Command::KeepAlive)
             m_log.warn("connection " + std::to_string(conn) + ": refused command " +
                        std::to_string(frame[kCommandByte]) + " before login");

@@ -47,6 +47,12 @@ const CommandFrame& phraseFrame(const ChatLine& line) {
 
 }  // namespace
 
+CommandFrame refusedLineFrame(const char* reason) {
+    ChatLine line;
+    line.text = reason;  // seat bit 0: a system line, shown as it is
+    return encode(line);
+}
+
 Table::Table(int index, const TableConfig& config, Outbox& out, TableEvents& events, Logger& log)
     : m_index(index), m_out(out), m_events(events), m_log(log), m_config(config),
       m_rng(config.seed * 1'000'003 + static_cast<uint64_t>(index)) {}
@@ -104,13 +110,18 @@ void Table::refuse(int seat, const CommandFrame& frame, const std::string& why) 
     m_log.warn(seatTag(m_index, seat) + ": refused command " + std::to_string(frame[kCommandByte]) + ": " + why);
 }
 
+void Table::refuseLine(int seat, const CommandFrame& frame, const std::string& why, const char* shown) {
+    refuse(seat, frame, why);
+    sendTo(seat, refusedLineFrame(shown));
+}
+
 CommandFrame Table::seatInfoFrame(int about, int addressee) const {
     const Profile& p = m_seats[about].profile;
     SeatInfo info;
     info.addresseeBit = wire::seatBit(addressee);
     info.nickname = p.nickname;
     info.faceCode = p.faceCode;
-    info.male = p.male;
+    info.sex = p.male ? 1 : 0;
     info.location = p.bot ? "机器" : "本地";
     info.score = p.score;
     info.coins = p.coins;
@@ -512,10 +523,10 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
         } else {
             f = botCallFrame(*m_round, seat, m_rng);
         }
-        const bool roar = decodeCallChoice(f).choice == kChoiceRoar;
+        const CallChoice made = decodeCallChoice(f);
         handleCall(seat, f, now);
-        if (roar && m_seats[seat].kind == SeatKind::Bot)
-            botSays(seat, kPhraseRoar);
+        if (m_seats[seat].kind == SeatKind::Bot)
+            botRemarkOnCall(seat, made);
         return;
     }
     CommandFrame f;
@@ -526,22 +537,76 @@ void Table::actFor(int seat, bool timedOut, TimePoint now) {
     } else {
         f = botPlayFrame(*m_round, seat);
     }
-    // Decoded once: the same reading is applied and tells whether the bot boasts of a bomb.
-    const std::optional<PlayFrame> play = decodePlayFrame(f);
-    applyPlay(seat, f, play, now);
-    if (play && !play->pass && isBombType(play->type) && m_seats[seat].kind == SeatKind::Bot)
-        botSays(seat, kPhraseBomb);
+    applyPlay(seat, f, decodePlayFrame(f), now);
+}
+
+// A roar is announced; an ordinary call asks after the partner. A hidden call (the caller holds
+// both copies) is kept quiet: saying anything would give it away.
+void Table::botRemarkOnCall(int seat, const CallChoice& made) {
+    if (made.choice == kChoiceRoar) {
+        botSays(seat, {kPhraseRoar});
+    } else if (made.choice == kChoiceCall) {
+        const std::vector<CardCode>& hand = m_round->hand(seat);
+        const auto copies = std::count_if(hand.begin(), hand.end(), [&](CardCode c) {
+            return !isWild(c) && cardRank(c) == made.rank && suitBit(c) == made.suitBit;
+        });
+        if (copies == 1)
+            botSays(seat, {kPhraseWhereIsMyFriend});
+    }
+}
+
+// The first occasion a play gives, in this order: going out first, one card left, a bomb (with a
+// trick worth taking, its points too), a suited 5-10-K. Nothing after the round's last play: the
+// settlement speaks for itself.
+void Table::botRemarkOnPlay(int seat, const PlayEvent& e) {
+    if (e.type == kPlayNone || e.roundOver)
+        return;
+    const bool firstOut = e.finished && std::count_if(m_current.events.begin(), m_current.events.end(),
+                                                      [](const PlayEvent& x) { return x.finished; }) == 1;
+    if (firstOut)
+        botSays(seat, {kPhraseWon});
+    else if (m_round->hand(seat).size() == 1)
+        botSays(seat, {kPhraseOneCardLeft});
+    else if (isBombType(e.type) && e.tablePoints >= 20)
+        botSays(seat, {kPhraseBomb, kPhraseThisTrickIsMine, kPhraseLeaveThePoints});
+    else if (isBombType(e.type))
+        botSays(seat, {kPhraseBomb, kPhraseThisTrickIsMine});
+    else if (isFiveTenKingType(e.type) && e.type != kPlayFiveTenKingMixed)
+        botSays(seat, {kPhraseFiveTenKing});
+}
+
+// The opening of play counts as a closed trick, so the first trick is 1; the calling before it
+// counts with it.
+int Table::tricksClosed() const {
+    return static_cast<int>(std::count_if(m_current.events.begin(), m_current.events.end(), [](const PlayEvent& e) {
+        return e.trickFlag == kTrickToNextSeat || e.trickFlag == kTrickToByte16;
+    }));
 }
 
 // A bot's quick phrase, sent as a player's double click sends it: the list and number for the
-// receivers' bubble and voice, and the line as its shown name (the account) says it.
-void Table::botSays(int seat, const QuickPhrase& phrase) {
+// receivers' bubble and voice, and the line as its shown name (the account) says it. The bots of a
+// table say at most one line a trick (the calls count with the first), never the table's last
+// line again, and of the lines that fit the one said least lately, so a bomb war does not fill
+// the history with one phrase.
+void Table::botSays(int seat, std::initializer_list<QuickPhrase> fitting) {
+    const std::pair<int, int> trick{m_roundsPlayed, std::max(1, tricksClosed())};
+    if (m_botTalkTrick == trick)
+        return;
+    const QuickPhrase* pick = nullptr;
+    for (const QuickPhrase& p : fitting)
+        if (p.number != m_lastBotPhrase && (!pick || m_botPhraseSaidAt[p.number] < m_botPhraseSaidAt[pick->number]))
+            pick = &p;
+    if (!pick)
+        return;
+    m_botTalkTrick = trick;
+    m_lastBotPhrase = pick->number;
+    m_botPhraseSaidAt[pick->number] = ++m_botLines;
     ChatLine line;
     line.seatBit = wire::seatBit(seat);
-    line.phraseList = phrase.list;
-    line.phraseNumber = phrase.number;
-    line.byte13 = phrase.list == 2 ? 97 : 0;
-    line.text = m_seats[seat].profile.nickname + "说道： " + phrase.text;
+    line.phraseList = pick->list;
+    line.phraseNumber = pick->number;
+    line.byte13 = pick->list == 2 ? 97 : 0;
+    line.text = m_seats[seat].profile.nickname + "说道： " + pick->text;
     broadcast(phraseFrame(line));
 }
 
@@ -550,7 +615,10 @@ void Table::receive(int seat, const CommandFrame& frame, TimePoint now) {
     if (command == commandByte(Command::KeepAlive))
         return;
     if ((frame[kSeatByte] & 0x0F) != wire::seatBit(seat)) {
-        refuse(seat, frame, "seat bit " + std::to_string(frame[kSeatByte] & 0x0F) + " is not the seat's");
+        const std::string why = "seat bit " + std::to_string(frame[kSeatByte] & 0x0F) + " is not the seat's";
+        if (command == commandByte(Command::Chat) && !isPluginMessage(frame))
+            return refuseLine(seat, frame, why, kLineUnderAnotherSeat);
+        refuse(seat, frame, why);
         return;
     }
     switch (static_cast<Command>(command)) {
@@ -602,6 +670,8 @@ void Table::applyPlay(int seat, const CommandFrame& frame, const std::optional<P
     if (!out.refusal.empty())
         return refuse(seat, frame, out.refusal);
     sendPlayEvent(std::move(out.event));
+    if (m_seats[seat].kind == SeatKind::Bot)
+        botRemarkOnPlay(seat, m_current.events.back());
     if (out.event.roundOver) {
         settle(now);
         return;
@@ -640,15 +710,18 @@ void Table::handleReadyOrLeave(int seat, const CommandFrame& frame, TimePoint no
 }
 
 void Table::handleChat(int seat, const CommandFrame& frame) {
-    ChatLine line = decodeChatLine(frame);
-    if (chatMarker(frame) != 0) {
+    if (isPluginMessage(frame)) {
         // Prop plug-in messages: this server offers no plug-in service.
         m_log.debug(seatTag(m_index, seat) + ": plug-in message dropped");
         return;
     }
-    if (line.addresseeBit != 0 &&
-        (!singleSeatBit(line.addresseeBit) || m_seats[wire::seatOfBit(line.addresseeBit)].kind != SeatKind::Human))
-        return refuse(seat, frame, "private line to no player");
+    const ChatLine line = decodeChatLine(frame);
+    if (line.addresseeBit != 0 && !singleSeatBit(line.addresseeBit))
+        return refuseLine(seat, frame, "private line to no single seat", kLineToNoSeat);
+    // A bot or a player who dropped out hears nothing, but the line goes as it would to anybody
+    // seated: the sender sees it said.
+    if (line.addresseeBit != 0 && m_seats[wire::seatOfBit(line.addresseeBit)].kind == SeatKind::Empty)
+        return refuseLine(seat, frame, "private line to an empty seat", kLineToEmptySeat);
     // Relay the sender's bytes 9..215 as they are, under the seat the connection holds; nothing
     // behind the text travels on.
     CommandFrame out = wire::makeFrame(Command::Chat, wire::seatBit(seat));

@@ -4,11 +4,13 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "net/command.h"
@@ -86,8 +88,23 @@ struct QuickPhrase {
     uint8_t number = 0;
     const char* text = "";
 };
+// The lines of list 2 the bots say, each where it fits (docs/game-rules.md, "Bots").
 inline constexpr QuickPhrase kPhraseBomb{2, 1, "看我的炸弹！"};
 inline constexpr QuickPhrase kPhraseRoar{2, 2, "这把我要吼了！"};
+inline constexpr QuickPhrase kPhraseFiveTenKing{2, 3, "五十K来了！"};
+inline constexpr QuickPhrase kPhraseWhereIsMyFriend{2, 4, "朋友在哪里？"};
+inline constexpr QuickPhrase kPhraseLeaveThePoints{2, 5, "分都给我留着！"};
+inline constexpr QuickPhrase kPhraseThisTrickIsMine{2, 6, "这一轮我管了。"};
+inline constexpr QuickPhrase kPhraseOneCardLeft{2, 8, "小心，我只剩一张了。"};
+inline constexpr QuickPhrase kPhraseWon{2, 10, "漂亮，赢了！"};
+
+// What the server says in the sender's history when it does not relay a chat line: a system line
+// (command 19 with byte 6 = 0) to the sender alone.
+inline constexpr const char* kLineToEmptySeat = "（消息未送出：那个座位上没有人！）";
+inline constexpr const char* kLineToNoSeat = "（消息未送出：私聊的对象不是一个座位！）";
+inline constexpr const char* kLineUnderAnotherSeat = "（消息未送出：发送的座位不是你的座位！）";
+inline constexpr const char* kLineBeforeSeated = "（消息未送出：你还没有入座！）";
+CommandFrame refusedLineFrame(const char* reason);
 
 class TableEvents {
 public:
@@ -214,7 +231,10 @@ private:
     void resendRound(int seat, const RoundRecord& record);
     void resendSummary(int seat, const std::vector<PlayEvent>& events);
     void actFor(int seat, bool timedOut, TimePoint now);
-    void botSays(int seat, const QuickPhrase& phrase);
+    void botRemarkOnCall(int seat, const CallChoice& made);
+    void botRemarkOnPlay(int seat, const PlayEvent& e);
+    void botSays(int seat, std::initializer_list<QuickPhrase> fitting);
+    int tricksClosed() const;
     void handleCall(int seat, const CommandFrame& frame, TimePoint now);
     void handlePlay(int seat, const CommandFrame& frame, TimePoint now);
     void applyPlay(int seat, const CommandFrame& frame, const std::optional<PlayFrame>& play, TimePoint now);
@@ -226,6 +246,8 @@ private:
     DateNumber today() const;
     std::optional<TimePoint> turnDue() const;
     void refuse(int seat, const CommandFrame& frame, const std::string& why);
+    // Refuses a chat line and tells the sender why, in its history.
+    void refuseLine(int seat, const CommandFrame& frame, const std::string& why, const char* shown);
 
     // What every turn reads lies together at the start; a thousand tables do not fit in a cache.
     int m_index;
@@ -244,6 +266,12 @@ private:
     Rng m_rng;
     RoundRecord m_current;  // the round running now
     RoundRecord m_settled;  // the last round settled
+    // What the bots said here: the trick of the last line (rounds played, tricks closed), the last
+    // phrase and the count of lines when each phrase of list 2 was last said (0: never).
+    std::optional<std::pair<int, int>> m_botTalkTrick;
+    uint8_t m_lastBotPhrase = 0;
+    uint32_t m_botLines = 0;
+    std::array<uint32_t, 16> m_botPhraseSaidAt{};
 };
 
 }  // namespace vexal::server

@@ -135,7 +135,7 @@ void MainForm::ShowPlayerInfo(int r) {
     if (information->isVisible() || m_state.shownNames[static_cast<size_t>(r)].empty())
         return;
     const QString values[9] = {q(p.nickname),
-                               p.male ? QStringLiteral("男") : QStringLiteral("女"),
+                               p.sex != 0 ? QStringLiteral("男") : QStringLiteral("女"),
                                q(p.location),
                                QString::number(p.score),
                                QString::number(p.credit),

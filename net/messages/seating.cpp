@@ -27,7 +27,7 @@ CommandFrame encode(const SeatInfo& m) {
     CommandFrame f = makeFrame(Command::SeatInfo, m.addresseeBit);
     writeMixed(f, 16, 47, m.nickname);
     writeOneBytePerChar(f, 48, 63, m.faceCode);
-    f[64] = m.male ? 1 : 0;
+    f[64] = m.sex;
     writeTwoBytePerChar(f, 72, 79, m.location);
     putLe64(f, 80, m.score);
     putLe64(f, 88, m.credit);
@@ -56,7 +56,7 @@ SeatInfo decodeSeatInfo(const CommandFrame& f) {
     m.addresseeBit = f[kSeatByte] & 0x0F;
     m.nickname = readMixed(f, 16, 47);
     m.faceCode = readOneBytePerChar(f, 48, 63);
-    m.male = f[64] != 0;
+    m.sex = f[64];
     m.location = readTwoBytePerChar(f, 72, 79);
     m.score = getLe64(f, 80);
     m.credit = getLe64(f, 88);

@@ -41,7 +41,7 @@ struct SeatInfo {
     uint8_t addresseeBit = 0;  // byte 6: the seat the frame goes to
     std::string nickname;
     std::string faceCode;
-    bool male = false;
+    uint8_t sex = 0;  // byte 64 as sent: 0 female, any other value male; names the quick-phrase voices
     std::string location;
     int64_t score = 0;
     int64_t credit = 0;

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "model/session.h"
 #include "net/cp936.h"
 #include "net/frame.h"
+#include "net/messages/seating.h"
 
 namespace vexal {
 namespace {
@@ -195,6 +197,33 @@ TEST_F(Chat, QuickPhraseRaisesBubbleAndVoice) {
     const ChatReceived past = chat.receive(in, seats, phrases);
     EXPECT_TRUE(past.bubblePhrase.empty());
     EXPECT_EQ(past.voiceFile, "v2000211.wav");
+}
+
+// The voice's sex code is byte 64 of the speaker's seat frame as it came, not a yes/no reading
+// of it: the frame, decoded and kept as the session keeps it, names the file.
+TEST_F(Chat, TheVoiceFileCarriesTheSeatFramesSexByteAsSent) {
+    phrases.lists[1] = Lines(10, "漂亮，赢了！");
+    struct Case {
+        uint8_t sexByte;
+        const char* file;
+    };
+    for (const Case& c : {Case{0, "v2000210.wav"}, Case{1, "v2010210.wav"}, Case{2, "v2020210.wav"},
+                          Case{128, "v201280210.wav"}}) {
+        SeatInfo bob;
+        bob.nickname = "Bob";
+        bob.account = "bob";
+        bob.seatBit = 4;
+        CommandFrame f = encode(bob);
+        f[64] = c.sexByte;
+        SessionState session;
+        session.own.seatBit = 2;
+        session.seatBits = {2, 4, 8, 1};
+        session.players[1] = playerRecordFrom(decodeSeatInfo(f));
+        ChatLine in = line(4, "Bob说道： 漂亮，赢了！");
+        in.phraseList = 2;
+        in.phraseNumber = 10;
+        EXPECT_EQ(chat.receive(in, chatSeats(session), phrases).voiceFile, c.file) << int(c.sexByte);
+    }
 }
 
 TEST_F(Chat, EnterSendsTheLineInItsForm) {

@@ -16,7 +16,9 @@
 #include "net/messages/seating.h"
 #include "net/messages/settlement.h"
 #include "net/messages/wire.h"
+#include "core/inifile.h"
 #include "fixtures.h"
+#include "model/chat.h"
 #include "model/roundstate.h"
 #include "server/hall.h"
 #include "server/selfplay.h"
@@ -242,72 +244,193 @@ TEST_F(HallFixture, ChatIsRelayedUnderTheSendersSeatAndPrivateLinesOnlyToTheTwo)
     EXPECT_EQ(chatCount(3), 1u);
     EXPECT_EQ(out.of(2, Command::Chat)[1][10], 3);
 
+    // A line the server does not relay: the sender alone hears why, in a system line (no sender,
+    // no phrase, no addressee) carrying its own token. A plug-in message is no line: dropped.
     const int warningsBefore = log.warnings();
-    hall->received(1, encode(ChatLine{s1, 0, 0, 8, 0, "to an empty seat"}), now);
-    hall->received(1, encode(ChatLine{s2, 0, 0, 0, 0, "under another seat"}), now);
     CommandFrame plugin = encode(ChatLine{s1, 0, 0, 0, 0, ""});
     plugin[238] = 1;
     plugin[239] = 16;
-    hall->received(1, plugin, now);
+    struct Refused {
+        CommandFrame frame;
+        const char* reason;  // nullptr: dropped without a word
+    };
+    const Refused refused[] = {
+        {encode(ChatLine{s1, 0, 0, 8, 0, "to an empty seat"}), kLineToEmptySeat},
+        {encode(ChatLine{s1, 0, 0, static_cast<uint8_t>(s2 | 8), 0, "to two seats"}), kLineToNoSeat},
+        {encode(ChatLine{s2, 0, 0, 0, 0, "under another seat"}), kLineUnderAnotherSeat},
+        {plugin, nullptr},
+    };
+    const CommandFrame ownToken = out.of(1, Command::Chat).back();
+    for (const Refused& r : refused) {
+        const size_t before = chatCount(1);
+        hall->received(1, r.frame, now);
+        ASSERT_EQ(chatCount(1), before + (r.reason ? 1 : 0)) << (r.reason ? r.reason : "plug-in");
+        if (!r.reason)
+            continue;
+        const CommandFrame answer = out.of(1, Command::Chat).back();
+        const ChatLine why = decodeChatLine(answer);
+        EXPECT_EQ(why.seatBit, 0) << r.reason;
+        EXPECT_EQ(why.addresseeBit, 0) << r.reason;
+        EXPECT_EQ(why.phraseList, 0) << r.reason;
+        EXPECT_EQ(why.text, r.reason);
+        EXPECT_EQ(answer[kTokenByte], ownToken[kTokenByte]) << r.reason;
+        EXPECT_EQ(answer[kTokenByte + 1], ownToken[kTokenByte + 1]) << r.reason;
+    }
     EXPECT_EQ(chatCount(2), 2u);
-    EXPECT_EQ(log.warnings(), warningsBefore + 2);
+    EXPECT_EQ(chatCount(3), 1u);
+    EXPECT_EQ(log.warnings(), warningsBefore + 3);
+
+    // Before its login is answered a connection has no seat to speak from; the answer keeps the
+    // token the line came with (a reconnect login may be on its way).
+    hall->connected(9, now);
+    CommandFrame early = encode(ChatLine{1, 0, 0, 0, 0, "anyone?"});
+    early[kTokenByte] = 0x12;
+    early[kTokenByte + 1] = 0x34;
+    hall->received(9, early, now);
+    ASSERT_EQ(out.of(9, Command::Chat).size(), 1u);
+    const CommandFrame answer = out.of(9, Command::Chat)[0];
+    EXPECT_EQ(decodeChatLine(answer).seatBit, 0);
+    EXPECT_EQ(decodeChatLine(answer).text, kLineBeforeSeated);
+    EXPECT_EQ(answer[kTokenByte], 0x12);
+    EXPECT_EQ(answer[kTokenByte + 1], 0x34);
 }
 
-// Bots say a quick phrase after each bomb and roar of their own, as a player's double click sends
-// it: list 2, its number, byte 13 = 97, and the line under the bot's shown name. Over a few deals
-// both happen; every bomb and roar a bot made is followed by its line, and nothing else is said.
-TEST_F(HallFixture, BotsSayAQuickPhraseAfterTheirBombsAndRoars) {
+// A private line to a bot goes as one to a person: back to the sender under its seat, with the
+// bot's seat as the addressee, and nothing else said or warned.
+TEST_F(HallFixture, APrivateLineToABotIsRelayedToTheSender) {
+    config.table.botWait = 0s;
+    make();
+    connect(1, "alice");
+    advanceTo(now + 1s);
+    std::vector<uint8_t> bots;
+    for (const CommandFrame& f : out.of(1, Command::SeatInfo))
+        if (decodeSeatInfo(f).account.rfind("bot", 0) == 0)
+            bots.push_back(decodeSeatInfo(f).seatBit);
+    ASSERT_EQ(bots.size(), 3u);
+    const uint8_t own = seatBitOf(1);
+    const int warningsBefore = log.warnings();
+    for (uint8_t bot : bots) {
+        const size_t before = out.of(1, Command::Chat).size();
+        hall->received(1, encode(ChatLine{own, 2, 7, bot, 97, "不要，你们先走。"}), now);
+        ASSERT_EQ(out.of(1, Command::Chat).size(), before + 1) << int(bot);
+        const ChatLine relayed = decodeChatLine(out.of(1, Command::Chat).back());
+        EXPECT_EQ(relayed.seatBit, own);
+        EXPECT_EQ(relayed.addresseeBit, bot);
+        EXPECT_EQ(relayed.phraseList, 2);
+        EXPECT_EQ(relayed.phraseNumber, 7);
+        EXPECT_EQ(relayed.text, "不要，你们先走。");
+    }
+    EXPECT_EQ(log.warnings(), warningsBefore);
+}
+
+// The client names a quick phrase's voice by byte 64 of the speaker's seat frame as it came; the
+// build speaks voices for 0 and 1 only, so those are the bytes that go out: 1 for people and the
+// bots at seats 0 and 2, 0 for the bots at seats 1 and 3.
+TEST_F(HallFixture, SeatFramesSendOnlyTheSexBytesVoicesAreSpokenFor) {
+    config.table.botWait = 0s;
+    make();
+    connect(1, "alice");
+    advanceTo(now + 1s);
+    const auto frames = out.of(1, Command::SeatInfo);
+    ASSERT_EQ(frames.size(), 4u);
+    for (const CommandFrame& f : frames) {
+        const SeatInfo info = decodeSeatInfo(f);
+        const bool bot = info.account.rfind("bot", 0) == 0;
+        const int seat = wire::seatOfBit(info.seatBit);
+        EXPECT_EQ(f[64], !bot || seat % 2 == 0 ? 1 : 0) << info.account;
+    }
+}
+
+// The bots' lines are phrases of the chat.ini the client ships, each under the number the
+// receivers find its bubble and voice by.
+TEST(BotPhrases, AreTheLinesOfTheShippedQuickPhrases) {
+    const QuickPhrases shipped = loadQuickPhrases(classIniFile(VEXAL_CHAT_INI));
+    for (const QuickPhrase& p : {kPhraseBomb, kPhraseRoar, kPhraseFiveTenKing, kPhraseWhereIsMyFriend,
+                                 kPhraseLeaveThePoints, kPhraseThisTrickIsMine, kPhraseOneCardLeft, kPhraseWon})
+        EXPECT_EQ(shipped.phrase(p.list, p.number), p.text) << int(p.number);
+}
+
+// Bots speak after their own calls and plays, with a phrase that fits what they did; the bots of a
+// table say at most one line a trick and never the table's previous line again, so over a few
+// rounds the history holds several phrases and no column of one.
+TEST_F(HallFixture, BotsVaryTheirLinesAndSpeakAtMostOnceATrick) {
     config.table.botWait = 0s;
     config.table.botDelay = 0ms;
-    // Seat 1 holds the four wild cards: as a bot it roars one time in two.
-    config.table.dealer = [](Rng&) {
-        using testing::joker;
-        return testing::deckWith({{{}, {joker(16), joker(16, 1), joker(17), joker(17, 1)}, {}, {}}});
-    };
-    int bombs = 0, roars = 0;
-    for (uint64_t seed = 1; seed <= 40 && (bombs == 0 || roars == 0); ++seed) {
+    const QuickPhrases shipped = loadQuickPhrases(classIniFile(VEXAL_CHAT_INI));
+    std::set<int> phrasesSaid;
+    int lines = 0;
+    for (uint64_t seed = 1; seed <= 6; ++seed) {
         out.frames.clear();
         config.tables = 1;
         config.table.seed = seed;
         hall = std::make_unique<Hall>(config, out, log);
         connect(1, "alice");
         const uint8_t own = seatBitOf(1);
-        hall->received(1, encode(ReadyOrLeave{own, true}), now);
-        // Alice never answers: the server answers for her, and the round runs to its end.
-        for (int step = 0; step < 400 && out.of(1, Command::RoundEnd).size() < 4; ++step)
-            advanceTo(now + 5s);
-        ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4u) << seed;
+        // Alice never plays: the server answers for her. Four rounds at one table.
+        for (size_t round = 1; round <= 4; ++round) {
+            hall->received(1, encode(ReadyOrLeave{own, true}), now);
+            for (int step = 0; step < 400 && out.of(1, Command::RoundEnd).size() < 4 * round; ++step)
+                advanceTo(now + 5s);
+            ASSERT_EQ(out.of(1, Command::RoundEnd).size(), 4 * round) << seed;
+        }
         std::map<uint8_t, std::string> names;
         for (const CommandFrame& f : out.of(1, Command::SeatInfo))
-            names[decodeSeatInfo(f).seatBit] = decodeSeatInfo(f).nickname;  // the name the tables show
+            names[decodeSeatInfo(f).seatBit] = decodeSeatInfo(f).nickname;
 
-        std::vector<std::pair<uint8_t, int>> expected;  // seat bit, phrase number
-        std::vector<std::pair<uint8_t, int>> said;
+        int deals = 0, tricksClosed = 0;
+        std::set<std::pair<int, int>> tricksSpokenIn;
+        int lastPhrase = 0;
+        const CommandFrame* deed = nullptr;  // the last call or play sent
         for (const CommandFrame& f : out.frames[1]) {
-            if (f[kCommandByte] == commandByte(Command::CallResult)) {
-                const CallChoice c = decodeCallChoice(f);
-                if (c.choice == kChoiceRoar && c.seatBit != own)
-                    expected.push_back({c.seatBit, 2});
-            } else if (f[kCommandByte] == commandByte(Command::Play)) {
+            const auto command = static_cast<Command>(f[kCommandByte]);
+            if (command == Command::Deal) {
+                ++deals;
+                tricksClosed = 0;
+            } else if (command == Command::CallResult) {
+                deed = &f;
+            } else if (command == Command::Play) {
                 const PlayReport p = decodePlayReport(f);
-                if (isBombType(p.type) && p.seatBit != own)
-                    expected.push_back({p.seatBit, 1});
-            } else if (f[kCommandByte] == commandByte(Command::Chat)) {
+                if (p.type != kPlayNone)  // a pass, or the opening of play, is nobody's deed
+                    deed = &f;
+                tricksClosed += p.trickFlag == kTrickToNextSeat || p.trickFlag == kTrickToByte16 ? 1 : 0;
+            } else if (command == Command::Chat) {
                 const ChatLine line = decodeChatLine(f);
-                EXPECT_EQ(line.phraseList, 2);
-                EXPECT_EQ(line.byte13, 97);
-                EXPECT_EQ(line.addresseeBit, 0);
-                const std::string phrase = line.phraseNumber == 1 ? "看我的炸弹！" : "这把我要吼了！";
-                EXPECT_EQ(line.text, names[line.seatBit] + "说道： " + phrase);
-                said.push_back({line.seatBit, line.phraseNumber});
+                const std::string where = "seed " + std::to_string(seed) + " deal " + std::to_string(deals) +
+                                          " trick " + std::to_string(tricksClosed);
+                ++lines;
+                phrasesSaid.insert(line.phraseNumber);
+                EXPECT_NE(line.seatBit, own) << where;
+                EXPECT_EQ(line.phraseList, 2) << where;
+                EXPECT_EQ(line.byte13, 97) << where;
+                EXPECT_EQ(line.addresseeBit, 0) << where;
+                EXPECT_EQ(line.text, names[line.seatBit] + "说道： " + shipped.phrase(2, line.phraseNumber)) << where;
+                // The opening of play closes "trick 0": the calling counts with the first trick.
+                EXPECT_TRUE(tricksSpokenIn.insert({deals, std::max(1, tricksClosed)}).second)
+                    << "a second line in " << where;
+                EXPECT_NE(line.phraseNumber, lastPhrase) << "the same line again in " << where;
+                lastPhrase = line.phraseNumber;
+
+                // Said right after the speaker's own deed, and fitting it.
+                ASSERT_NE(deed, nullptr) << where;
+                if ((*deed)[kCommandByte] == commandByte(Command::CallResult)) {
+                    const CallChoice c = decodeCallChoice(*deed);
+                    EXPECT_EQ(c.seatBit, line.seatBit) << where;
+                    EXPECT_EQ(line.phraseNumber, c.choice == kChoiceRoar ? 2 : 4) << where;
+                } else {
+                    const PlayReport p = decodePlayReport(*deed);
+                    EXPECT_EQ(p.seatBit, line.seatBit) << where;
+                    const std::set<int> fitting =
+                        isBombType(p.type) ? std::set<int>{1, 5, 6, 8, 10}
+                        : p.type >= kPlayFiveTenKingDiamonds && p.type <= kPlayFiveTenKingSpades
+                            ? std::set<int>{3, 8, 10}
+                            : std::set<int>{8, 10};
+                    EXPECT_TRUE(fitting.count(line.phraseNumber)) << where << ": " << line.text;
+                }
             }
         }
-        EXPECT_EQ(said, expected) << seed;
-        for (const auto& e : expected)
-            ++(e.second == 1 ? bombs : roars);
     }
-    EXPECT_GT(bombs, 0);
-    EXPECT_GT(roars, 0);
+    EXPECT_GE(lines, 10);
+    EXPECT_GE(phrasesSaid.size(), 4u);
 }
 
 TEST_F(HallFixture, SilenceDropsAConnectionBetweenRoundsOnly) {

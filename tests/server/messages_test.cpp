@@ -120,7 +120,7 @@ TEST(SeatingCodec, SeatInfoRoundTripAndOffsets) {
     s.addresseeBit = 4;
     s.nickname = "张三abc";
     s.faceCode = "w10";
-    s.male = true;
+    s.sex = 2;  // any non-zero byte is male, and travels as it is
     s.location = "上海";
     s.score = 123456789012;
     s.credit = 5;
@@ -145,7 +145,7 @@ TEST(SeatingCodec, SeatInfoRoundTripAndOffsets) {
     EXPECT_EQ(f[3], 20);
     EXPECT_EQ(f[16], 0xD5);  // 张 = D5C5
     EXPECT_EQ(f[48], 'w');
-    EXPECT_EQ(f[64], 1);
+    EXPECT_EQ(f[64], 2);
     EXPECT_EQ(f[96], 65000 & 0xFF);
     EXPECT_EQ(f[97], 65000 >> 8);
     EXPECT_EQ(f[168], 'b');
@@ -158,7 +158,7 @@ TEST(SeatingCodec, SeatInfoRoundTripAndOffsets) {
     EXPECT_EQ(d.addresseeBit, 4);
     EXPECT_EQ(d.nickname, s.nickname);
     EXPECT_EQ(d.faceCode, s.faceCode);
-    EXPECT_TRUE(d.male);
+    EXPECT_EQ(d.sex, 2);
     EXPECT_EQ(d.location, s.location);
     EXPECT_EQ(d.score, s.score);
     EXPECT_EQ(d.credit, s.credit);
