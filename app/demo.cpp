@@ -55,6 +55,10 @@ void Demo::takeTurn() {
             if (slot >= 0)
                 m_loop.act(intent::ClickCard{hand.images[static_cast<size_t>(slot)]});
             m_loop.act(intent::PressCall{});
+            // Only a hand whose every callable card is held twice gets here: the countdown would
+            // make that hidden call too.
+            if (st.hiddenCallAsked)
+                m_loop.act(intent::AnswerHiddenCall{true});
         } else if (st.callOffer == kOfferRoarOrPass) {
             m_loop.act(intent::PressCallPass{});
         }
