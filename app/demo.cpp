@@ -202,8 +202,10 @@ void installDemo(MainLoop& loop, MainForm& form, RoundView& view) {
     demo->autoplay = autoplay;
     demo->exitAfterPlays = exitAfterPlays;
     demo->screenshotPrefix = prefix;
-    if (!prefix.isEmpty())
-        demo->autoplayDelayMs = 1500;  // the turn stays open long enough to be pictured
+    // The turn stays open long enough to be pictured; in away mode the clock answers after a
+    // second, so the demo takes the turn at once or the clock passes for it.
+    if (!prefix.isEmpty() && qEnvironmentVariableIntValue("VEXAL_AWAY") != 1)
+        demo->autoplayDelayMs = 1500;
     loop.afterRoundMessage = [demo](const RoundMessage& m) { demo->roundMessageApplied(m); };
 }
 
