@@ -55,6 +55,10 @@ void Demo::takeTurn() {
             if (slot >= 0)
                 m_loop.act(intent::ClickCard{hand.images[static_cast<size_t>(slot)]});
             m_loop.act(intent::PressCall{});
+            // Only a hand whose every callable card is held twice gets here: the countdown would
+            // make that hidden call too.
+            if (st.hiddenCallAsked)
+                m_loop.act(intent::AnswerHiddenCall{true});
         } else if (st.callOffer == kOfferRoarOrPass) {
             m_loop.act(intent::PressCallPass{});
         }
@@ -198,8 +202,10 @@ void installDemo(MainLoop& loop, MainForm& form, RoundView& view) {
     demo->autoplay = autoplay;
     demo->exitAfterPlays = exitAfterPlays;
     demo->screenshotPrefix = prefix;
-    if (!prefix.isEmpty())
-        demo->autoplayDelayMs = 1500;  // the turn stays open long enough to be pictured
+    // The turn stays open long enough to be pictured; in away mode the clock answers after a
+    // second, so the demo takes the turn at once or the clock passes for it.
+    if (!prefix.isEmpty() && qEnvironmentVariableIntValue("VEXAL_AWAY") != 1)
+        demo->autoplayDelayMs = 1500;
     loop.afterRoundMessage = [demo](const RoundMessage& m) { demo->roundMessageApplied(m); };
 }
 

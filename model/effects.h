@@ -59,6 +59,8 @@ struct SequenceChoiceOpened { std::array<std::string, 2> texts; };
 struct SequenceChoiceClosed {};
 struct RoarConfirmOpened {};
 struct RoarConfirmClosed {};
+struct HiddenCallConfirmOpened { std::string question; };  // calling a card held twice
+struct HiddenCallConfirmClosed {};
 struct StatusLine { int line = 0; std::string text; };
 struct ScoreSheetShown { SettlementSheet sheet; };  // after the panels and the session record
 struct Pause { int ms = 0; };       // the flow stops a moment, the window stays live
@@ -71,7 +73,8 @@ using ViewChange = std::variant<view::DealLaidOut, view::HandChanged, view::Tabl
                                 view::BubbleChanged, view::RoundCleared, view::CalledCardShown, view::BombAnimation,
                                 view::AnimationStopped, view::RoarAnimation, view::RoarOutcomeAnimation, view::RuleNotice,
                                 view::SequenceChoiceOpened, view::SequenceChoiceClosed, view::RoarConfirmOpened,
-                                view::RoarConfirmClosed, view::StatusLine, view::ScoreSheetShown, view::Pause,
+                                view::RoarConfirmClosed, view::HiddenCallConfirmOpened,
+                                view::HiddenCallConfirmClosed, view::StatusLine, view::ScoreSheetShown, view::Pause,
                                 view::TableHidden, view::Sound>;
 
 // The session's steps, in the order they are taken: what the session asks of the connection, the

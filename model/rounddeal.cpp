@@ -93,7 +93,8 @@ void RoundModel::sendCall(CardCode card, Effects& fx) {
                         static_cast<uint8_t>(suitBit(card))));
 }
 
-void RoundModel::pressCall(Effects& fx) {
+// `hiddenCallConfirmed`: the player said yes to the question a card held twice asks.
+void RoundModel::pressCall(bool hiddenCallConfirmed, Effects& fx) {
     if (!m_session.loggedIn)
         return;
     const int slot = m_round.callCandidate;
@@ -110,6 +111,14 @@ void RoundModel::pressCall(Effects& fx) {
     }
     if (!m_round.callingTurn)
         return;
+    // The other copy is in the own hand, so no partner will show: the caller plays one against
+    // three at twelve times the stake. That is a choice the player makes knowingly or not at all.
+    if (!hiddenCallConfirmed && copiesHeld(m_round.hands[0], card) >= 2) {
+        m_round.hiddenCallAsked = true;
+        fx.draw(view::HiddenCallConfirmOpened{"您手里有两张" + cardText(card) + "，确定要暗叫吗?\n" +
+                                              "（暗叫是一家对三家，输赢×12）"});
+        return;
+    }
     m_round.callingTurn = false;
     m_round.callOffered = false;
     m_round.callingPhase = false;
@@ -119,6 +128,22 @@ void RoundModel::pressCall(Effects& fx) {
     fx.draw(view::HandChanged{});
     fx.draw(view::ControlsChanged{});
     sendCall(card, fx);
+}
+
+void RoundModel::answerHiddenCall(bool yes, Effects& fx) {
+    const bool asked = m_round.hiddenCallAsked;
+    m_round.hiddenCallAsked = false;
+    fx.draw(view::HiddenCallConfirmClosed{});
+    // The call goes only if the card asked about is still the raised candidate of an open turn.
+    if (yes && asked)
+        pressCall(true, fx);
+}
+
+// The countdown or the server answered the turn: no question of the turn may answer it again.
+void RoundModel::closeCallQuestions(Effects& fx) {
+    m_round.hiddenCallAsked = false;
+    fx.draw(view::RoarConfirmClosed{});
+    fx.draw(view::HiddenCallConfirmClosed{});
 }
 
 void RoundModel::answerRoar(bool yes, Effects& fx) {
@@ -155,14 +180,15 @@ Effects RoundModel::tickCallCountdown() {
             fx.play(Cue::TurnTick);
         return fx;
     }
-    // Time is up: the offered pass, or the call of the card the player would most likely call.
+    // Time is up: the offered pass, or the call of the card the player would most likely call, one
+    // held once where the hand has one.
     const uint8_t offer = m_round.callOffer;
     if (offer != kOfferRoarOrPass && offer != kOfferCallOrRoar)
         return fx;
     m_round.callingTurn = false;
     m_round.callingPhase = false;
     m_round.callOffer = kNoCallOffer;
-    fx.draw(view::RoarConfirmClosed{});
+    closeCallQuestions(fx);
     fx.draw(view::ControlsChanged{});
     if (offer == kOfferRoarOrPass) {
         fx.send(choiceFrame(m_session.own.seatBit, kChoicePass));
@@ -188,7 +214,7 @@ void RoundModel::onCallResult(const CallChoice& c, Effects& fx) {
         m_round.callOffered = false;
         m_round.callingPhase = false;
         m_round.callOffer = kNoCallOffer;
-        fx.draw(view::RoarConfirmClosed{});
+        closeCallQuestions(fx);
         fx.draw(view::ControlsChanged{});
     }
     if (c.choice == kChoiceCall) {

@@ -31,12 +31,13 @@ Effects RoundModel::act(const RoundIntent& intent) {
         return fx;
     std::visit(Overloaded{[&](const intent::ClickCard& i) { clickCard(i.image, fx); },
                           [&](const intent::PressControl& i) { pressControl(i.button, fx); },
-                          [&](const intent::PressCall&) { pressCall(fx); },
+                          [&](const intent::PressCall&) { pressCall(false, fx); },
                           [&](const intent::PressRoar&) {
                               if (m_session.loggedIn && !m_session.awayMode)
                                   fx.draw(view::RoarConfirmOpened{});
                           },
                           [&](const intent::AnswerRoar& i) { answerRoar(i.yes, fx); },
+                          [&](const intent::AnswerHiddenCall& i) { answerHiddenCall(i.yes, fx); },
                           [&](const intent::PressCallPass&) { pressCallPass(fx); },
                           [&](const intent::RightClickTable&) {
                               if (m_round.callOffered || m_round.callingPhase)

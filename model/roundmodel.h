@@ -23,6 +23,7 @@ struct PressControl { int button = 0; };
 struct PressCall {};
 struct PressRoar {};
 struct AnswerRoar { bool yes = false; };
+struct AnswerHiddenCall { bool yes = false; };  // the question before calling a card held twice
 struct PressCallPass {};
 struct RightClickTable {};        // the felt: plays the raised cards in the own turn
 struct RightClickLowerPanel {};
@@ -32,9 +33,9 @@ struct HideTable {};              // the hide button
 struct GoAway {};                 // F1: out of sight, and the table plays by itself
 }  // namespace intent
 using RoundIntent = std::variant<intent::ClickCard, intent::PressControl, intent::PressCall, intent::PressRoar,
-                                 intent::AnswerRoar, intent::PressCallPass, intent::RightClickTable,
-                                 intent::RightClickLowerPanel, intent::ChooseSequence, intent::EndReview,
-                                 intent::HideTable, intent::GoAway>;
+                                 intent::AnswerRoar, intent::AnswerHiddenCall, intent::PressCallPass,
+                                 intent::RightClickTable, intent::RightClickLowerPanel, intent::ChooseSequence,
+                                 intent::EndReview, intent::HideTable, intent::GoAway>;
 
 // The countdown clock: the one for the seat whose turn it is, or the ready clock after a round.
 enum class ClockColour { Green, Red, Black };
@@ -107,7 +108,9 @@ private:
 
     void clickCard(int image, Effects& fx);
     void pressControl(int button, Effects& fx);
-    void pressCall(Effects& fx);
+    void pressCall(bool hiddenCallConfirmed, Effects& fx);
+    void answerHiddenCall(bool yes, Effects& fx);
+    void closeCallQuestions(Effects& fx);
     void answerRoar(bool yes, Effects& fx);
     void pressCallPass(Effects& fx);
     void judgePlay(Effects& fx);  // `JudgeChuPai`

@@ -119,14 +119,31 @@ std::vector<LaidCard> layOutReceivedPlay(std::span<const CardCode> cards) {
     return out;
 }
 
+int copiesHeld(const Hand& hand, CardCode card) {
+    int copies = 0;
+    for (int slot = 0; slot < hand.count && slot < kHandSlots; ++slot) {
+        const CardCode c = hand.codes[static_cast<size_t>(slot)];
+        copies += cardRank(c) == cardRank(card) && suitBit(c) == suitBit(card);
+    }
+    return copies;
+}
+
 int automaticCallSlot(const Hand& hand) {
+    // Calling a card held twice leaves the caller alone against three at twelve times the stake;
+    // nobody who did not choose it should be put there by the clock.
+    int fallback = -1;
     for (int slot = kHandSlots - 1; slot >= 0; --slot) {
         if (slot >= hand.count)
             continue;
-        if (isCallableRank(cardRank(hand.codes[static_cast<size_t>(slot)])))
+        const CardCode card = hand.codes[static_cast<size_t>(slot)];
+        if (!isCallableRank(cardRank(card)))
+            continue;
+        if (copiesHeld(hand, card) < 2)
             return slot;
+        if (fallback < 0)
+            fallback = slot;
     }
-    return -1;
+    return fallback;
 }
 
 int calledCardPicture(uint8_t rankByte, uint8_t suitBitValue) {

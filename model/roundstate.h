@@ -31,6 +31,7 @@ struct RoundState {
     bool handInputEnabled = false;
     int callCandidate = -1;    // slot
     int raisedCallCard = -1;   // slot
+    bool hiddenCallAsked = false;  // the question before calling a card held twice is open
     bool ownPlayTurn = false;
     bool cardClicksBlocked = false;
     bool firstPlayPending = true;  // the next command 6 is the round's first
@@ -104,8 +105,12 @@ struct LaidCard {
 // that rank); wild cards standing for nothing placeable, or for a rank below the lowest, come last.
 std::vector<LaidCard> layOutReceivedPlay(std::span<const CardCode> cards);
 
-// The card the countdown calls when the player does not: the highest slot whose rank may be called.
-// -1 when the hand holds none.
+// How many copies of `card` (its rank and suit; the two decks give at most two) the hand holds.
+int copiesHeld(const Hand& hand, CardCode card);
+
+// The card the countdown calls when the player does not: the highest slot whose rank may be called
+// and whose card the hand holds once; only when every callable card is held twice, the highest
+// callable slot (a hidden call, one against three). -1 when the hand holds nothing callable.
 int automaticCallSlot(const Hand& hand);
 
 // The called card's picture: rank byte AND 15 with 14 shown as 1, suit index of the suit bit.

@@ -58,6 +58,7 @@ void RoundView::clearRound() {
     hideScoreSheet();
     sequenceChoice->hide();
     roarConfirm->hide();
+    hiddenCallConfirm->hide();
     if (m_model.session().roundCounter == 0)
         for (int r = 0; r < 4; ++r)
             m_form.hero->sunScore[static_cast<size_t>(r)]->clear();

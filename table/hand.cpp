@@ -135,6 +135,7 @@ void RoundView::closeRoundWindows() {
     score->hide();
     sequenceChoice->hide();
     roarConfirm->hide();
+    hiddenCallConfirm->hide();
     RuleNotice->hide();
 }
 

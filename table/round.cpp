@@ -48,22 +48,21 @@ void RuleNoticeWindow::showNotice(int pictureNumber) {
     m_close.start();
 }
 
-RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+ConfirmDialog::ConfirmDialog(QWidget* table, int pictureNumber, const QString& fallback)
+    : QWidget(table, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowModality(Qt::ApplicationModal);
     // The dialog picture is the whole window: its rounded corners show the table behind them.
     setAttribute(Qt::WA_TranslucentBackground);
     auto* face = new QLabel(this);
     QPixmap pm;
-    if (LoadGifResource(picture::kRoarConfirm, kGifResourceType, pm)) {
+    if (LoadGifResource(pictureNumber, kGifResourceType, pm)) {
         face->setPixmap(pm);
         setFixedSize(pm.size());
         // Cut to the picture's outline too: without a compositor the see-through corners draw black.
         if (pm.hasAlphaChannel() || pm.hasAlpha())
             setMask(pm.mask());
     } else {
-        face->setText(QStringLiteral("您确定要“吼”吗?"));
-        face->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        face->setStyleSheet(QStringLiteral("background: rgb(250, 244, 226); padding-top: 40px;"));
+        face->setStyleSheet(QStringLiteral("background: rgb(250, 244, 226);"));
         setFixedSize(280, 130);
     }
     face->setGeometry(rect());
@@ -81,9 +80,32 @@ RoarConfirm::RoarConfirm(QWidget* table) : QWidget(table, Qt::Dialog | Qt::Frame
     cancel->setGeometry(width() / 2 + 10, top, button.width(), button.height());
     ok->setScaledContents(true);
     cancel->setScaledContents(true);
+    // Between the picture's title bar and the buttons, in the colour of the pictures' questions.
+    m_question = new QLabel(this);
+    m_question->setGeometry(12, 32, width() - 24, top - 36);
+    m_question->setAlignment(Qt::AlignCenter);
+    m_question->setWordWrap(true);
+    m_question->setTextFormat(Qt::RichText);
+    m_question->setStyleSheet(QStringLiteral("color: rgb(120, 24, 16); background: transparent;"));
+    m_question->hide();
+    if (pm.isNull())
+        setQuestion(fallback);
     connect(ok, &PictureButton::clicked, this, [this] { emit answered(true); });
     connect(cancel, &PictureButton::clicked, this, [this] { emit answered(false); });
     hide();
+}
+
+void ConfirmDialog::setQuestion(const QString& text) {
+    m_text = text;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QString html = QStringLiteral("<div style=\"font-size: 17px; font-weight: bold;\">%1</div>")
+                       .arg(lines.value(0).toHtmlEscaped());
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        html += QStringLiteral("<div style=\"font-size: 13px; margin-top: 6px;\">%1</div>")
+                    .arg(lines[i].toHtmlEscaped());
+    m_question->setText(html);
+    m_question->setVisible(!text.isEmpty());
+    m_question->raise();
 }
 
 RoundView::RoundView(const RoundModel& model, MainForm& form, ClockView& clock, Sound* sound)
@@ -187,8 +209,11 @@ void RoundView::buildWidgets() {
     RuleNotice = new RuleNoticeWindow(&m_form);
     sequenceChoice = new SequenceChoice(&m_form);
     connect(sequenceChoice, &SequenceChoice::chosen, this, [this](int option) { intend(intent::ChooseSequence{option}); });
-    roarConfirm = new RoarConfirm(&m_form);
-    connect(roarConfirm, &RoarConfirm::answered, this, [this](bool yes) { intend(intent::AnswerRoar{yes}); });
+    roarConfirm = new ConfirmDialog(&m_form, picture::kRoarConfirm, QStringLiteral("您确定要“吼”吗?"));
+    connect(roarConfirm, &ConfirmDialog::answered, this, [this](bool yes) { intend(intent::AnswerRoar{yes}); });
+    hiddenCallConfirm = new ConfirmDialog(&m_form, picture::kDialogPanel, QString());
+    connect(hiddenCallConfirm, &ConfirmDialog::answered, this,
+            [this](bool yes) { intend(intent::AnswerHiddenCall{yes}); });
     score = new Score(&m_form);
     pic->installEventFilter(this);
     m_form.imgDilan->installEventFilter(this);
@@ -332,6 +357,18 @@ void RoundView::draw(const ViewChange& change) {
                    [&](const view::RoarConfirmClosed&) {
                        if (roarConfirm->isVisible()) {
                            roarConfirm->hide();
+                           m_form.activateWindow();
+                       }
+                   },
+                   [&](const view::HiddenCallConfirmOpened& o) {
+                       hiddenCallConfirm->setQuestion(QString::fromStdString(o.question));
+                       centreOver(hiddenCallConfirm, &m_form);
+                       hiddenCallConfirm->show();
+                       hiddenCallConfirm->raise();
+                   },
+                   [&](const view::HiddenCallConfirmClosed&) {
+                       if (hiddenCallConfirm->isVisible()) {
+                           hiddenCallConfirm->hide();
                            m_form.activateWindow();
                        }
                    },

@@ -47,15 +47,25 @@ private:
     int m_picture = 0;
 };
 
-// The roar confirmation: a modal question with OK and Cancel.
-class RoarConfirm : public QWidget {
+// A modal question with OK and Cancel on a dialog picture: the roar confirmation, whose question
+// is part of its picture, and the question before a hidden call, which names the card and so is
+// written over the plain dialog panel.
+class ConfirmDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit RoarConfirm(QWidget* table);
+    // `fallback` is the question shown when the picture cannot be loaded.
+    ConfirmDialog(QWidget* table, int pictureNumber, const QString& fallback);
+    // A question over the picture: its first line large, the lines after it smaller.
+    void setQuestion(const QString& text);
+    QString question() const { return m_text; }
     PictureButton* ok;
     PictureButton* cancel;
 signals:
     void answered(bool yes);
+
+private:
+    QLabel* m_question;
+    QString m_text;
 };
 
 class RoundView : public QObject {
@@ -111,7 +121,8 @@ public:
     std::array<PictureButton*, 6> Operation{};
     RuleNoticeWindow* RuleNotice = nullptr;
     SequenceChoice* sequenceChoice = nullptr;
-    RoarConfirm* roarConfirm = nullptr;
+    ConfirmDialog* roarConfirm = nullptr;
+    ConfirmDialog* hiddenCallConfirm = nullptr;
     Score* score = nullptr;
 
     // Test seams: the frames the deal's flying card took, and whether the hand's image is raised

@@ -427,6 +427,110 @@ TEST(RoundModelCalling, RoarAndPassAnswers) {
     }
 }
 
+// A call by hand of a card held twice is a hidden call, one against three: it goes only after the
+// player said yes to the question, and the question never answers for the player.
+TEST(RoundModelCalling, ACardHeldTwiceAsksBeforeTheHiddenCall) {
+    struct Case {
+        const char* name;
+        const char* card;                  // raised and called by hand
+        std::vector<RoundIntent> answers;  // after the call button
+        bool asks;
+        int rank;  // the call sent; 0 none
+    };
+    const Case cases[] = {
+        {"held once: no question", "4h", {}, false, 4},
+        {"held twice, confirmed", "3d", {intent::AnswerHiddenCall{true}}, true, 3},
+        {"held twice, cancelled", "3d", {intent::AnswerHiddenCall{false}}, true, 0},
+        {"held twice, cancelled, then yes again", "3d",
+         {intent::AnswerHiddenCall{false}, intent::AnswerHiddenCall{true}}, true, 0},
+        {"held twice, asked again and confirmed", "3d",
+         {intent::AnswerHiddenCall{false}, intent::PressCall{}, intent::AnswerHiddenCall{true}}, true, 3},
+        {"unanswered", "3d", {}, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Table t;
+        t.holds("9c 4h 3d 3d");
+        t.receive(CallingTurn{1, kOfferCallOrRoar});
+        t.click({t.slotOf(c.card)});
+        const Effects fx = t.act(intent::PressCall{});
+        const auto* asked = find<view::HiddenCallConfirmOpened>(fx);
+        ASSERT_EQ(asked != nullptr, c.asks);
+        if (asked) {
+            EXPECT_EQ(asked->question, "您手里有两张♦3，确定要暗叫吗?\n（暗叫是一家对三家，输赢×12）");
+            EXPECT_TRUE(t.sent.empty());
+            // The turn stays open while the question is asked.
+            EXPECT_TRUE(t.st().callingTurn);
+            EXPECT_EQ(t.st().callOffer, kOfferCallOrRoar);
+        }
+        for (const RoundIntent& i : c.answers) {
+            const Effects answer = t.act(i);
+            if (std::holds_alternative<intent::AnswerHiddenCall>(i)) {
+                EXPECT_TRUE(answer.draws<view::HiddenCallConfirmClosed>());
+            }
+        }
+        const std::vector<CallChoice> calls = t.calls();
+        ASSERT_EQ(calls.size(), c.rank ? 1u : 0u);
+        if (c.rank) {
+            EXPECT_EQ(calls[0].choice, kChoiceCall);
+            EXPECT_EQ(calls[0].rank, c.rank);
+            EXPECT_FALSE(t.st().callingTurn);
+            EXPECT_EQ(t.st().callOffer, kNoCallOffer);
+        } else {
+            EXPECT_TRUE(t.st().callingTurn);
+        }
+    }
+}
+
+// The countdown never makes a hidden call for a player who holds a card once; a question left open
+// closes when the countdown or the server answers the turn, and a late yes sends nothing more.
+TEST(RoundModelCalling, TheCountdownCallsACardHeldOnceAndClosesTheQuestion) {
+    struct Case {
+        const char* hand;
+        bool away;
+        bool askFirst;  // the player raised the 3d, pressed 叫 and left the question open
+        int rank, suit;
+    };
+    const Case cases[] = {
+        {"9c 4h 3d 3d", false, false, 4, kSuitHearts},
+        {"9c 4h 3d 3d", true, false, 4, kSuitHearts},
+        {"9c 4h 3d 3d", false, true, 4, kSuitHearts},
+        {"9c 9c 3d 3d", false, false, 3, kSuitDiamonds},  // only pairs: the scan's first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.hand << (c.away ? " away" : "") << (c.askFirst ? " asked" : ""));
+        Table t;
+        t.session.awayMode = c.away;
+        t.holds(c.hand);
+        t.receive(CallingTurn{1, kOfferCallOrRoar});
+        if (c.askFirst) {
+            t.click({t.slotOf("3d")});
+            ASSERT_TRUE(t.act(intent::PressCall{}).draws<view::HiddenCallConfirmOpened>());
+        }
+        bool closed = false;
+        for (int i = 0; i <= (c.away ? 1 : 10); ++i)
+            closed |= t.callTick().draws<view::HiddenCallConfirmClosed>();
+        EXPECT_TRUE(closed);
+        const std::vector<CallChoice> calls = t.calls();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].choice, kChoiceCall);
+        EXPECT_EQ(calls[0].rank, c.rank);
+        EXPECT_EQ(calls[0].suitBit, c.suit);
+        t.act(intent::AnswerHiddenCall{true});
+        EXPECT_EQ(t.sent.size(), 1u);
+    }
+
+    // The server answered the turn first: the question goes with the offer.
+    Table t;
+    t.holds("9c 4h 3d 3d");
+    t.receive(CallingTurn{1, kOfferCallOrRoar});
+    t.click({t.slotOf("3d")});
+    t.act(intent::PressCall{});
+    EXPECT_TRUE(t.receive(CallChoice{1, kChoiceCall, 4, kSuitHearts}).draws<view::HiddenCallConfirmClosed>());
+    t.act(intent::AnswerHiddenCall{true});
+    EXPECT_TRUE(t.sent.empty());
+}
+
 // The server may answer the own calling turn itself when its clock runs out first: the offer goes,
 // and neither the buttons nor the countdown answer a second time.
 TEST(RoundModelCalling, AnOwnCallTheServerMadeClosesTheOffer) {

@@ -76,10 +76,30 @@ TEST(RoundDecisions, BackPilePictures) {
         EXPECT_EQ(backPilePicture(seat, count), picture) << seat << "/" << count;
 }
 
-TEST(RoundDecisions, AutomaticCallTakesTheHighestCallableSlot) {
-    EXPECT_EQ(automaticCallSlot(testing::hand("3d 9c 5d 10c Kh 2s BJ")), 1);
-    EXPECT_EQ(automaticCallSlot(testing::hand("Ad Jd Qd")), 2);
-    EXPECT_EQ(automaticCallSlot(testing::hand("5d 10c Kh 2s SJ")), -1);
+// The highest callable slot whose card is held once; a card held twice (a hidden call, one against
+// three) only when nothing callable is held once.
+TEST(RoundDecisions, AutomaticCallPrefersACardHeldOnce) {
+    struct Case {
+        const char* hand;
+        int slot;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"3d 9c 5d 10c Kh 2s BJ", 1, "the highest callable slot"},
+        {"Ad Jd Qd", 2, "every card held once"},
+        {"5d 10c Kh 2s SJ", -1, "nothing callable"},
+        {"9c 4h 3d 3d", 1, "both 3d held: the 4h below them in the scan"},
+        {"9c 9c 4h 3d 3d", 2, "the only card held once sits in the middle"},
+        {"Ah 3s 3d 3d", 1, "same rank, other suit: 3s is held once"},
+        {"9c 9c 3d 3d", 3, "only pairs: the scan's first, from slot 26 down"},
+        {"9c 9c 3d 3d 5s 10h", 3, "only pairs among the callable cards, point cards after them"},
+        {"Kd Kd 9c 9c 2s", 3, "only pairs: Ks and 2s are never called"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(automaticCallSlot(testing::hand(c.hand)), c.slot) << c.hand << ": " << c.why;
+    EXPECT_EQ(copiesHeld(testing::hand("9c 9c 9d"), testing::cards("9c")[0]), 2);
+    EXPECT_EQ(copiesHeld(testing::hand("9c 9c 9d"), testing::cards("9d")[0]), 1);
+    EXPECT_EQ(copiesHeld(testing::hand("9c 9c 9d"), testing::cards("9h")[0]), 0);
 }
 
 TEST(RoundDecisions, CalledCardPictureShowsAceAsOne) {

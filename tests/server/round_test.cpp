@@ -191,7 +191,8 @@ TEST_F(RunHandRound, TrickGoesToTheLastPlayerAndAFinishedTakerHandsTheLeadToTheP
 }
 
 // A starter whose calling time runs out calls what the client's countdown would: the callable
-// card in the highest slot of the hand sorted by size, whatever order the cards were dealt in.
+// card held once in the highest slot of the hand sorted by size, whatever order the cards were
+// dealt in; a card held twice only when no callable card is held once.
 TEST(RoundCalling, TheAutomaticCallIsTheClientsCardOfTheHandSortedBySize) {
     struct Case {
         std::vector<CardCode> dealt;
@@ -210,7 +211,10 @@ TEST(RoundCalling, TheAutomaticCallIsTheClientsCardOfTheHandSortedBySize) {
         {{card(4, kSuitHearts), card(5, kSuitSpades), card(10, kSuitHearts), card(4, kSuitClubs)},
          4, kSuitClubs, "5s and 10s sort above every ordinary rank"},
         {{card(11, kSuitDiamonds), card(14, kSuitSpades), card(11, kSuitDiamonds, 1)},
-         11, kSuitDiamonds, "both copies held"},
+         14, kSuitSpades, "both copies of the J held: the A held once, never a hidden call"},
+        {{card(11, kSuitDiamonds), card(14, kSuitSpades), card(11, kSuitDiamonds, 1), card(14, kSuitSpades, 1),
+          card(5, kSuitHearts)},
+         11, kSuitDiamonds, "only pairs callable: the lowest of them"},
         {{card(5, kSuitDiamonds), card(10, kSuitClubs), card(13, kSuitHearts), card(15, kSuitSpades),
           joker(kRankBigJoker)},
          0, 0, "nothing callable"},
@@ -221,16 +225,24 @@ TEST(RoundCalling, TheAutomaticCallIsTheClientsCardOfTheHandSortedBySize) {
         EXPECT_EQ(got == 0 ? 0 : suitBit(got), c.suit) << c.why;
     }
 
-    // Whole dealt hands: the server answers with the lowest callable rank and suit, and the
-    // round takes that answer.
+    // Whole dealt hands: the server answers with the lowest callable rank and suit held once (the
+    // lowest held twice when there is none), and the round takes that answer.
     Rng rng(31);
     for (int deal = 0; deal < 100; ++deal) {
         Round round(shuffledDeck(rng), 0);
         const std::vector<CardCode>& hand = round.hand(0);
-        std::pair<int, int> lowest{99, 99};
-        for (CardCode c : hand)
-            if (isCallableRank(cardRank(c)))
-                lowest = std::min(lowest, std::pair<int, int>{cardRank(c), suitBit(c)});
+        std::pair<int, int> lowest{99, 99}, lowestTwice{99, 99};
+        for (CardCode c : hand) {
+            if (!isCallableRank(cardRank(c)))
+                continue;
+            const auto copies = std::count_if(hand.begin(), hand.end(), [c](CardCode o) {
+                return cardRank(o) == cardRank(c) && suitBit(o) == suitBit(c);
+            });
+            std::pair<int, int>& lowestOfKind = copies == 1 ? lowest : lowestTwice;
+            lowestOfKind = std::min(lowestOfKind, std::pair<int, int>{cardRank(c), suitBit(c)});
+        }
+        if (lowest.first == 99)
+            lowest = lowestTwice;
         if (lowest.first == 99)
             continue;
         CallChoice answer = automaticCallChoice(1, round.offer(), hand);

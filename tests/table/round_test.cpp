@@ -354,6 +354,50 @@ TEST(RoundViewCalling, TheOfferedButtonsShowAndRightClicksDoNotPlay) {
     EXPECT_FALSE(t.round->isRaised(t.imageOf(1)));
 }
 
+// A card held twice asks in a dialog over the table before its call goes; the roar keeps its own.
+TEST(RoundViewCalling, ACardHeldTwiceAsksInADialogBeforeTheCall) {
+    Table t;
+    t.holds("9c 4h 3d 3d");
+    t.receive(CallingTurn{1, kOfferCallOrRoar});
+    t.click({t.slotOf("3d")});
+    t.press(t.round->img_jiao);
+    ConfirmDialog* question = t.round->hiddenCallConfirm;
+    ASSERT_TRUE(question->isVisible());
+    EXPECT_TRUE(question->question().startsWith(QStringLiteral("您手里有两张♦3，确定要暗叫吗?")));
+    EXPECT_LE((question->geometry().center() - t.form.frameGeometry().center()).manhattanLength(), 2);
+    EXPECT_TRUE(question->ok->isVisible());
+    EXPECT_TRUE(question->cancel->isVisible());
+    EXPECT_TRUE(t.sent.empty());
+
+    // Cancel: nothing sent, the card stays raised and the turn's buttons stay.
+    t.press(question->cancel);
+    EXPECT_FALSE(question->isVisible());
+    EXPECT_TRUE(t.sent.empty());
+    EXPECT_TRUE(t.round->isRaised(t.imageOf(t.slotOf("3d"))));
+    EXPECT_TRUE(t.round->img_jiao->isVisible());
+
+    // Asked again and confirmed: the hidden call goes.
+    t.press(t.round->img_jiao);
+    ASSERT_TRUE(question->isVisible());
+    t.press(question->ok);
+    EXPECT_FALSE(question->isVisible());
+    ASSERT_EQ(t.sent.size(), 1u);
+    EXPECT_EQ(decodeCallChoice(t.sent[0]).rank, 3);
+    EXPECT_EQ(decodeCallChoice(t.sent[0]).suitBit, kSuitDiamonds);
+    EXPECT_FALSE(t.round->img_jiao->isVisible());
+
+    // The roar asks with its own picture, not this question.
+    Table roar;
+    roar.holds("9c 4h");
+    roar.receive(CallingTurn{1, kOfferCallOrRoar});
+    roar.press(roar.round->img_hou);
+    EXPECT_TRUE(roar.round->roarConfirm->isVisible());
+    EXPECT_FALSE(roar.round->hiddenCallConfirm->isVisible());
+    roar.press(roar.round->roarConfirm->ok);
+    ASSERT_EQ(roar.sent.size(), 1u);
+    EXPECT_EQ(decodeCallChoice(roar.sent[0]).choice, kChoiceRoar);
+}
+
 TEST(RoundViewCalling, TheCountdownClockGoesWithTheAnswer) {
     Table t;
     t.holds("Ad 5c 10s Jh 2d");
