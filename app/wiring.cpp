@@ -49,7 +49,8 @@ ChatView* installChat(MainLoop& loop, MainForm& form, Sound* sound, const std::s
     return chat;
 }
 
-RulesView* installRules(MainLoop& loop, MainForm& form, SessionState& session, RulesView::Opener openInBrowser) {
+RulesView* installRules(MainLoop& loop, MainForm& form, SessionState& session,
+                        RulesView::Opener openInBrowser) {
     auto* rules = new RulesView(form, std::move(openInBrowser));
     rules->setParent(&loop);
     QObject::connect(&form, &MainForm::buttonClicked, rules, [rules, &session](int i) {

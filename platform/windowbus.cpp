@@ -170,8 +170,9 @@ bool BusWindow::bindTitle(const QString& title) {
         return false;
     }
     auto failed = [&](const char* step, int error) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(error));
         m_error = QStringLiteral("cannot register the title %1: %2 %3: %4 (errno %5)")
-                      .arg(title, QString::fromLatin1(step), path, QString::fromLocal8Bit(std::strerror(error)))
+                      .arg(title, QString::fromLatin1(step), path, reason)
                       .arg(error);
         return false;
     };

@@ -1,13 +1,13 @@
 #include "table/rulesview.h"
 
-#include "table/mainform.h"
-
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
+
+#include "table/mainform.h"
 
 // The page lives in the static library vexal_rules_page; calling its initialiser from here makes
 // the linker keep it wherever the rules window is.
@@ -75,9 +75,13 @@ RulesView::RulesView(MainForm& form, Opener openInBrowser)
     form.installEventFilter(this);
 }
 
-RulesView::~RulesView() { m_form.removeEventFilter(this); }
+RulesView::~RulesView() {
+    m_form.removeEventFilter(this);
+}
 
-QRectF RulesView::area() { return QRectF(132, 40, 760, kOwnAreaTop - 8 - 40); }
+QRectF RulesView::area() {
+    return QRectF(132, 40, 760, kOwnAreaTop - 8 - 40);
+}
 
 void RulesView::rulesPressed(const QUrl& page) {
     if (m_window->isVisible()) {
@@ -91,7 +95,9 @@ void RulesView::rulesPressed(const QUrl& page) {
     m_window->raise();
 }
 
-void RulesView::hideWindow() { m_window->hide(); }
+void RulesView::hideWindow() {
+    m_window->hide();
+}
 
 void RulesView::place() {
     const QRectF a = area();

@@ -8,7 +8,6 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
-
 #include <functional>
 #include <string>
 

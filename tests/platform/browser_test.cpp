@@ -3,11 +3,12 @@
 // no browser.
 #include "platform/browser.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace vexal;
 
@@ -34,8 +35,8 @@ protected:
         return apps;
     }
     QByteArray entry(const QByteArray& mime, const QString& exec, const QByteArray& extra = {}) const {
-        return "[Desktop Entry]\nType=Application\nName=Web\nExec=" + exec.toUtf8() + " %u\nMimeType=" + mime +
-               "\n" + extra;
+        return "[Desktop Entry]\nType=Application\nName=Web\nExec=" + exec.toUtf8() +
+               " %u\nMimeType=" + mime + "\n" + extra;
     }
 
     QTemporaryDir dir;
@@ -59,15 +60,25 @@ TEST_F(BrowserTest, AnHttpHandlerWithItsProgramOrARunnableBrowserVariableIsABrow
         {"in a subfolder", {appsWith(QStringLiteral("vendor/web.desktop"), entry(http, program))}, {}, true},
         {"its program is gone", {appsWith(QStringLiteral("web.desktop"), entry(http, missing))}, {}, false},
         {"TryExec names a gone program",
-         {appsWith(QStringLiteral("web.desktop"), entry(http, program, "TryExec=" + missing.toUtf8() + "\n"))},
+         {appsWith(QStringLiteral("web.desktop"),
+                   entry(http, program, "TryExec=" + missing.toUtf8() + "\n"))},
          {},
          false},
-        {"html files only", {appsWith(QStringLiteral("viewer.desktop"), entry("text/html;", program))}, {}, false},
-        {"https only", {appsWith(QStringLiteral("web.desktop"), entry("x-scheme-handler/https;", program))}, {}, false},
-        {"hidden", {appsWith(QStringLiteral("web.desktop"), entry(http, program, "Hidden=true\n"))}, {}, false},
+        {"html files only",
+         {appsWith(QStringLiteral("viewer.desktop"), entry("text/html;", program))},
+         {},
+         false},
+        {"https only",
+         {appsWith(QStringLiteral("web.desktop"), entry("x-scheme-handler/https;", program))},
+         {},
+         false},
+        {"hidden",
+         {appsWith(QStringLiteral("web.desktop"), entry(http, program, "Hidden=true\n"))},
+         {},
+         false},
         {"the handler line belongs to an action",
-         {appsWith(QStringLiteral("web.desktop"),
-                   "[Desktop Entry]\nExec=" + program.toUtf8() + "\n[Desktop Action open]\nMimeType=" + http + "\n")},
+         {appsWith(QStringLiteral("web.desktop"), "[Desktop Entry]\nExec=" + program.toUtf8() +
+                                                      "\n[Desktop Action open]\nMimeType=" + http + "\n")},
          {},
          false},
         {"not a desktop entry", {appsWith(QStringLiteral("web.txt"), entry(http, program))}, {}, false},
@@ -76,8 +87,7 @@ TEST_F(BrowserTest, AnHttpHandlerWithItsProgramOrARunnableBrowserVariableIsABrow
         {"$BROWSER's second command runs", {}, missing + QLatin1Char(':') + program, true},
         {"$BROWSER names nothing that runs", {}, missing + QStringLiteral(":no-such-browser-here"), false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(browserInstalled(c.apps, c.variable), c.browser) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(browserInstalled(c.apps, c.variable), c.browser) << c.what;
 }
 
 }  // namespace

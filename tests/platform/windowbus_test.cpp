@@ -144,7 +144,8 @@ TEST_F(WindowBusTest, AFolderOfAnyLengthCarriesMessagesAndKeepsTitlesApartFromAn
     ASSERT_TRUE(reg.isRegistered()) << qPrintable(reg.error());
     EXPECT_TRUE(reg.error().isEmpty());
     std::vector<uint32_t> got;
-    QObject::connect(&reg, &BusWindow::messageReceived, [&](const WindowMessage& m) { got.push_back(m.msg); });
+    QObject::connect(&reg, &BusWindow::messageReceived,
+                     [&](const WindowMessage& m) { got.push_back(m.msg); });
 
     // Another process's view of the same folder: a separate bus object over the same path.
     const WindowBus same(folder);
@@ -182,9 +183,10 @@ TEST_F(WindowBusTest, ASocketThatCannotBeMadeIsReportedWithItsPathAndTheSystemsR
         BusWindow reg(&w, QStringLiteral("table"), missing);
         EXPECT_FALSE(reg.isRegistered());
         EXPECT_FALSE(reg.error().contains(QStringLiteral("already holds")));
-        EXPECT_TRUE(reg.error().contains(missing.pathFor(QStringLiteral("table")))) << qPrintable(reg.error());
-        EXPECT_TRUE(reg.error().contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << qPrintable(reg.error());
-        EXPECT_TRUE(reg.error().contains(QStringLiteral("errno %1").arg(ENOENT))) << qPrintable(reg.error());
+        const QString error = reg.error();
+        EXPECT_TRUE(error.contains(missing.pathFor(QStringLiteral("table")))) << qPrintable(error);
+        EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << qPrintable(error);
+        EXPECT_TRUE(error.contains(QStringLiteral("errno %1").arg(ENOENT))) << qPrintable(error);
     }
 }
 

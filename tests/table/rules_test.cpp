@@ -1,7 +1,12 @@
 // The 规则 button's view: the information page goes to a browser when one opens it, the table's own
 // rules window shows the rules page shipped with the client otherwise, and that window never lies
 // over the own hand, its controls or the own clock during the own turn, at either table size.
-#include "table/rulesview.h"
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTest>
+#include <memory>
+#include <vector>
 
 #include "../rules/cards.h"
 #include "model/roundmodel.h"
@@ -12,14 +17,8 @@
 #include "table/clockview.h"
 #include "table/mainform.h"
 #include "table/round.h"
+#include "table/rulesview.h"
 #include "table/widgets.h"
-
-#include <QFile>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
 
 namespace vexal {
 namespace {
@@ -44,8 +43,9 @@ TEST(RulesPage, TheShippedPageIsThePlayersPartOfTheGamesRules) {
     ASSERT_FALSE(shipped.isEmpty());
     EXPECT_EQ(shipped, rules);
     // Every subsection of that part, and nothing of the server's part after it.
-    for (const char* part : {"### The cards", "### Calling", "### Plays", "### Tricks", "### The end of the round",
-                             "### Coins", "### Words on the score sheet", "暗叫", "吼", "枯踹", "封顶"})
+    for (const char* part :
+         {"### The cards", "### Calling", "### Plays", "### Tricks", "### The end of the round", "### Coins",
+          "### Words on the score sheet", "暗叫", "吼", "枯踹", "封顶"})
         EXPECT_TRUE(shipped.contains(QString::fromUtf8(part))) << part;
     // How the game is played, not how the server talks (no commands, bytes, flags or code names).
     for (const char* protocol : {"## Deck, seats and points", "command ", "byte", "frame", "`"})
@@ -124,10 +124,8 @@ std::vector<std::pair<const char*, QRect>> ownTurnWidgets(Table& t) {
         if (w->isVisible())
             out.emplace_back(name, QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
     };
-    for (const QLabel* card : t.round->cardImage[0])
-        add("own card", card);
-    for (const PictureButton* b : t.round->Operation)
-        add("play control", b);
+    for (const QLabel* card : t.round->cardImage[0]) add("own card", card);
+    for (const PictureButton* b : t.round->Operation) add("play control", b);
     add("叫", t.round->img_jiao);
     add("吼", t.round->img_hou);
     add("过", t.round->img_pass);
@@ -139,8 +137,9 @@ std::vector<std::pair<const char*, QRect>> ownTurnWidgets(Table& t) {
 TEST(RulesView, TheWindowLeavesTheOwnHandItsControlsAndClockFreeDuringTheOwnTurnAtBothSizes) {
     for (const QSize screen : {QSize(1280, 1024), QSize(800, 600)}) {
         Table t(screen);
-        t.receive(Deal{1, cards("3d 4d 5d 6d 7d 8d 9d 10d Jd Qd Kd Ad 2d 3c 4c 5c 6c 7c 8c 9c 10c Jc Qc Kc Ac SJ BJ"),
-                       false, "", 0});
+        t.receive(Deal{
+            1, cards("3d 4d 5d 6d 7d 8d 9d 10d Jd Qd Kd Ad 2d 3c 4c 5c 6c 7c 8c 9c 10c Jc Qc Kc Ac SJ BJ"),
+            false, "", 0});
         t.press();
         ASSERT_TRUE(t.rules->window()->isVisible());
         const QRect window = t.rules->window()->frameGeometry();
