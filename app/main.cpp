@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     vexal::installDemo(loop, form, *round);
     vexal::installTableSound(loop, form, state, sound);
     vexal::installChat(loop, form, &sound, programDir.toStdString());
+    vexal::installRules(loop, form, state);
 
     form.onClose = [&] {
         loop.removeMessageHook();

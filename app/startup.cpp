@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cstdio>
+
 namespace vexal {
 
 namespace {
@@ -108,7 +110,9 @@ bool startUp(MainLoop& loop, MainForm& form, SessionState& state, SingleInstance
 
     const QString caption = state.launch.customTitle ? q(state.launch.tableCaption) : QStringLiteral("Vexal");
     form.setWindowTitle(caption);
-    loop.registerTableWindow(caption);
+    // Without its bus socket the table still plays, but the lobby cannot reach it: say why.
+    if (!loop.registerTableWindow(caption) && !loop.tableBusWindow()->error().isEmpty())
+        std::fprintf(stderr, "vexal: %s\n", qPrintable(loop.tableBusWindow()->error()));
     form.show();
     if (state.launch.customTitle)
         state.turnTimeLimit = 15;

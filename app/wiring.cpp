@@ -3,10 +3,12 @@
 #include "app/mainloop.h"
 #include "core/inifile.h"
 #include "media/sound.h"
+#include "platform/browser.h"
 #include "platform/eventwait.h"
 #include "table/chatview.h"
 #include "table/mainform.h"
 #include "table/round.h"
+#include "table/rulesview.h"
 #include "table/sessionview.h"
 #include "table/score.h"
 #include "model/session.h"
@@ -29,8 +31,6 @@ RoundView* installRound(MainLoop& loop, MainForm& form, SessionState& session, S
             round->toggleScoreSheet();
         else if (i == kHide)
             loop.act(intent::HideTable{});
-        else if (i == kRules)
-            round->openRulesPage();
     });
     if (qEnvironmentVariableIntValue("VEXAL_AWAY") == 1) {
         session.awayMode = true;
@@ -47,6 +47,17 @@ ChatView* installChat(MainLoop& loop, MainForm& form, Sound* sound, const std::s
     loop.setQuickPhrases(loadQuickPhrases(classIniFile(programDir + "/chat.ini")));
     chat->setPhrases(loop.quickPhrases());
     return chat;
+}
+
+RulesView* installRules(MainLoop& loop, MainForm& form, SessionState& session,
+                        RulesView::Opener openInBrowser) {
+    auto* rules = new RulesView(form, std::move(openInBrowser));
+    rules->setParent(&loop);
+    QObject::connect(&form, &MainForm::buttonClicked, rules, [rules, &session](int i) {
+        if (i == kRules)
+            rules->rulesPressed(rulesPageAddress(session.launch.serverHost));
+    });
+    return rules;
 }
 
 TableSound* installTableSound(MainLoop& loop, MainForm& form, SessionState& session, Sound& sound) {

@@ -292,7 +292,7 @@ LobbyWindow::LobbyWindow(const LobbySettings& s, const WindowBus& bus)
     const QString title = s.customTitle && !s.lobbyTitle.isEmpty() ? s.lobbyTitle : kLobbyWindowTitle;
     m_busWindow = std::make_unique<BusWindow>(this, title, m_bus);
     if (!m_busWindow->isRegistered())
-        note(QStringLiteral("another window already holds the title ") + title);
+        note(m_busWindow->error());
     connect(m_busWindow.get(), &BusWindow::messageReceived, this, &LobbyWindow::received);
 
     m_table.setProcessChannelMode(QProcess::ForwardedChannels);

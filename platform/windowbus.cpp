@@ -21,15 +21,56 @@ namespace {
 
 constexpr size_t kDatagramSize = 4 + 8 + 8;
 
-bool fillAddress(const QString& path, sockaddr_un& addr) {
-    const QByteArray bytes = QFile::encodeName(path);
-    std::memset(&addr, 0, sizeof addr);
-    addr.sun_family = AF_UNIX;
-    if (static_cast<size_t>(bytes.size()) >= sizeof addr.sun_path)
-        return false;
-    std::memcpy(addr.sun_path, bytes.constData(), static_cast<size_t>(bytes.size()));
-    return true;
-}
+// The address of a socket file. A path too long for sun_path (108 bytes with the end) is reached
+// through the folder: the folder is opened and the socket named relative to the process's handle
+// on it, "/proc/self/fd/N/name", which fits whatever the folder's path is. Binding, connecting and
+// sending all go through the same file, so two processes that share a folder meet there and two
+// folders stay apart.
+class SocketAddress {
+public:
+    explicit SocketAddress(const QString& path) {
+        std::memset(&m_addr, 0, sizeof m_addr);
+        m_addr.sun_family = AF_UNIX;
+        const QByteArray bytes = QFile::encodeName(path);
+        if (static_cast<size_t>(bytes.size()) < sizeof m_addr.sun_path) {
+            std::memcpy(m_addr.sun_path, bytes.constData(), static_cast<size_t>(bytes.size()));
+            m_ok = true;
+            return;
+        }
+        const int slash = bytes.lastIndexOf('/');
+        const QByteArray folder = slash > 0 ? bytes.left(slash) : QByteArrayLiteral("/");
+        m_folderFd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (m_folderFd < 0) {
+            m_errno = errno;
+            return;
+        }
+        const QByteArray viaFolder = "/proc/self/fd/" + QByteArray::number(m_folderFd) + bytes.mid(slash);
+        if (static_cast<size_t>(viaFolder.size()) >= sizeof m_addr.sun_path) {
+            m_errno = ENAMETOOLONG;
+            return;
+        }
+        std::memcpy(m_addr.sun_path, viaFolder.constData(), static_cast<size_t>(viaFolder.size()));
+        m_ok = true;
+    }
+    ~SocketAddress() {
+        if (m_folderFd >= 0)
+            ::close(m_folderFd);
+    }
+    SocketAddress(const SocketAddress&) = delete;
+    SocketAddress& operator=(const SocketAddress&) = delete;
+
+    // False with the reason in error() when the folder cannot be opened.
+    bool ok() const { return m_ok; }
+    int error() const { return m_errno; }
+    const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&m_addr); }
+    socklen_t size() const { return sizeof m_addr; }
+
+private:
+    sockaddr_un m_addr;
+    int m_folderFd = -1;
+    bool m_ok = false;
+    int m_errno = 0;
+};
 
 QString describe(const QString& title, const WindowMessage& m) {
     return QStringLiteral("%1 %2 %3 %4").arg(title).arg(m.msg).arg(m.wParam).arg(m.lParam);
@@ -37,13 +78,13 @@ QString describe(const QString& title, const WindowMessage& m) {
 
 // True when a live socket answers at the path (a stale file from a dead process does not).
 bool someoneListens(const QString& path) {
-    sockaddr_un addr;
-    if (!fillAddress(path, addr))
+    const SocketAddress addr(path);
+    if (!addr.ok())
         return false;
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    const bool ok = ::connect(fd, addr.get(), addr.size()) == 0;
     ::close(fd);
     return ok;
 }
@@ -79,8 +120,12 @@ bool WindowBus::findWindow(const QString& title) const {
 
 bool WindowBus::postMessage(const QString& title, uint32_t msg, int64_t wParam, int64_t lParam) const {
     const WindowMessage m{msg, wParam, lParam};
-    sockaddr_un addr;
-    if (title.isEmpty() || !fillAddress(pathFor(title), addr)) {
+    if (title.isEmpty()) {
+        trace("post-failed", describe(title, m));
+        return false;
+    }
+    const SocketAddress addr(pathFor(title));
+    if (!addr.ok()) {
         trace("post-failed", describe(title, m));
         return false;
     }
@@ -91,8 +136,7 @@ bool WindowBus::postMessage(const QString& title, uint32_t msg, int64_t wParam, 
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
-    const ssize_t sent =
-        ::sendto(fd, data, sizeof data, 0, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    const ssize_t sent = ::sendto(fd, data, sizeof data, 0, addr.get(), addr.size());
     ::close(fd);
     const bool ok = sent == static_cast<ssize_t>(sizeof data);
     trace(ok ? "post" : "post-failed", describe(title, m));
@@ -117,21 +161,33 @@ bool BusWindow::setTitle(const QString& title) {
 
 bool BusWindow::bindTitle(const QString& title) {
     m_title = title;
+    m_error.clear();
     if (title.isEmpty())
         return false;
     const QString path = m_bus.pathFor(title);
-    if (someoneListens(path))
+    if (someoneListens(path)) {
+        m_error = QStringLiteral("another window already holds the title ") + title;
         return false;
-    sockaddr_un addr;
-    if (!fillAddress(path, addr))
+    }
+    auto failed = [&](const char* step, int error) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(error));
+        m_error = QStringLiteral("cannot register the title %1: %2 %3: %4 (errno %5)")
+                      .arg(title, QString::fromLatin1(step), path, reason)
+                      .arg(error);
         return false;
-    ::unlink(addr.sun_path);
+    };
+    const SocketAddress addr(path);
+    if (!addr.ok())
+        return failed("opening the folder of", addr.error());
+    // A file left by a process that is gone names no window.
+    ::unlink(QFile::encodeName(path).constData());
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
-        return false;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        return failed("making a socket for", errno);
+    if (::bind(fd, addr.get(), addr.size()) != 0) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        return failed("binding", error);
     }
     m_fd = fd;
     m_path = path;

@@ -57,8 +57,10 @@ public:
     BusWindow(QWidget* window, const QString& title, const WindowBus& bus = WindowBus());
     ~BusWindow() override;
 
-    // False when another live window holds the title or the socket cannot be made.
+    // False when another live window holds the title or the socket cannot be made; error() then
+    // says which, with the socket's path and the system's reason for the latter.
     bool isRegistered() const { return m_fd >= 0; }
+    const QString& error() const { return m_error; }
     const QString& title() const { return m_title; }
     bool setTitle(const QString& title);
 
@@ -79,6 +81,7 @@ private:
     WindowBus m_bus;
     QString m_title;
     QString m_path;
+    QString m_error;
     int m_fd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
     MessageProc m_proc;

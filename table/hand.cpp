@@ -9,8 +9,6 @@
 #include "table/widgets.h"
 #include "table/windows.h"
 
-#include <QDesktopServices>
-#include <QUrl>
 
 namespace vexal {
 
@@ -145,12 +143,6 @@ void RoundView::hideTable() {
     m_form.hero->hide();
     closeRoundWindows();
     m_form.showMinimized();
-}
-
-void RoundView::openRulesPage() {
-    // The operator's web host is not part of the table; the page is opened on the game server's host.
-    const QString host = QString::fromStdString(m_model.session().launch.serverHost);
-    QDesktopServices::openUrl(QUrl(QStringLiteral("http://%1/gameinfo/vxwsk/index.php").arg(host)));
 }
 
 }  // namespace vexal

@@ -88,7 +88,6 @@ public:
     void hideScoreSheet();
     void clearScoreSheet();
     void closeRoundWindows();
-    void openRulesPage();
     // The record of the round just settled, in "info.vx" beside the program.
     void writeRoundFile(int round);
     // Where "info.vx" lives; the program's folder unless a test moves it.

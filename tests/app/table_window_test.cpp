@@ -11,6 +11,7 @@
 #include "net/messages/settlement.h"
 #include "app/wiring.h"
 #include "table/round.h"
+#include "table/rulesview.h"
 #include "platform/singleinstance.h"
 #include "table/score.h"
 #include "table/sessionview.h"
@@ -524,6 +525,33 @@ TEST_F(TableWindowTest, BottomButtonsLoseTheirHoverPictureWhenThePointerLeaves) 
     QApplication::sendEvent(form.AnNiu[kSettings], &enter);
     EXPECT_EQ(shown(kHistory), history);
     EXPECT_NE(shown(kSettings), settings);
+}
+
+// 规则 asks the browser for the information page on the game server's host; where none opens it,
+// the table's own rules window shows, and the button hides it again.
+TEST_F(TableWindowTest, TheRulesButtonOpensTheInformationPageOrTheTablesOwnRulesWindow) {
+    state.launch.serverHost = "10.1.2.3";
+    std::vector<QUrl> asked;
+    bool browserOpens = true;
+    RulesView* rules = installRules(*loop, form, state, [&](const QUrl& url) {
+        asked.push_back(url);
+        return browserOpens;
+    });
+    form.sizeForScreen(QSize(1280, 1024));
+    form.show();
+    auto click = [&] { QTest::mouseClick(form.AnNiu[kRules], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5)); };
+    click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].toString(), QStringLiteral("http://10.1.2.3/gameinfo/vxwsk/index.php"));
+    EXPECT_FALSE(rules->window()->isVisible());
+
+    browserOpens = false;
+    click();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(rules->window()->isVisible());
+    EXPECT_TRUE(rules->window()->page->toPlainText().contains(QStringLiteral("How to play")));
+    click();
+    EXPECT_FALSE(rules->window()->isVisible());
 }
 
 // The ready countdown's number is drawn in front of its clock, not hidden under it.

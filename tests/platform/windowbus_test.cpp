@@ -2,6 +2,8 @@
 #include "platform/singleinstance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -118,6 +121,73 @@ TEST_F(WindowBusTest, ALiveTitleCannotBeTakenButAStaleOneCanAndTitlesMove) {
     EXPECT_TRUE(second.setTitle(QStringLiteral("我的大厅")));
     EXPECT_FALSE(bus.findWindow(QStringLiteral("Kestrel山庄")));
     EXPECT_TRUE(bus.findWindow(QStringLiteral("我的大厅")));
+}
+
+// A folder whose path alone passes the 108 bytes a socket address holds, as a build folder deep
+// in a checkout gives.
+QString deepFolder(const QString& base, const QString& leaf) {
+    QString path = base;
+    while (path.size() < 150)
+        path += QStringLiteral("/a-rather-long-folder-name");
+    path += QLatin1Char('/') + leaf;
+    EXPECT_TRUE(QDir().mkpath(path));
+    return path;
+}
+
+TEST_F(WindowBusTest, AFolderOfAnyLengthCarriesMessagesAndKeepsTitlesApartFromAnotherFolder) {
+    const QString folder = deepFolder(dir.path(), QStringLiteral("one"));
+    ASSERT_GE(QFile::encodeName(WindowBus(folder).pathFor(QStringLiteral("x"))).size(),
+              static_cast<qsizetype>(sizeof(sockaddr_un::sun_path)));
+
+    QWidget w;
+    BusWindow reg(&w, QStringLiteral("Kestrel山庄"), WindowBus(folder));
+    ASSERT_TRUE(reg.isRegistered()) << qPrintable(reg.error());
+    EXPECT_TRUE(reg.error().isEmpty());
+    std::vector<uint32_t> got;
+    QObject::connect(&reg, &BusWindow::messageReceived,
+                     [&](const WindowMessage& m) { got.push_back(m.msg); });
+
+    // Another process's view of the same folder: a separate bus object over the same path.
+    const WindowBus same(folder);
+    EXPECT_TRUE(same.findWindow(QStringLiteral("Kestrel山庄")));
+    EXPECT_TRUE(same.postMessage(QStringLiteral("Kestrel山庄"), 771));
+    ASSERT_TRUE(pumpUntil([&] { return got.size() == 1; }));
+    EXPECT_EQ(got[0], 771u);
+
+    // The same title in another deep folder is another window.
+    const WindowBus other(deepFolder(dir.path(), QStringLiteral("two")));
+    EXPECT_FALSE(other.findWindow(QStringLiteral("Kestrel山庄")));
+    EXPECT_FALSE(other.postMessage(QStringLiteral("Kestrel山庄"), 22));
+    QWidget w2;
+    BusWindow second(&w2, QStringLiteral("Kestrel山庄"), other);
+    EXPECT_TRUE(second.isRegistered()) << qPrintable(second.error());
+
+    // Within one folder the title stays taken, and the reason says so.
+    QWidget w3;
+    BusWindow third(&w3, QStringLiteral("Kestrel山庄"), same);
+    EXPECT_FALSE(third.isRegistered());
+    EXPECT_EQ(third.error(), QStringLiteral("another window already holds the title Kestrel山庄"));
+
+    // A window that goes takes its socket with it: the title is free again.
+    reg.setTitle(QStringLiteral("Kestrel"));
+    EXPECT_FALSE(same.findWindow(QStringLiteral("Kestrel山庄")));
+    EXPECT_TRUE(third.setTitle(QStringLiteral("Kestrel山庄")));
+}
+
+TEST_F(WindowBusTest, ASocketThatCannotBeMadeIsReportedWithItsPathAndTheSystemsReason) {
+    // A folder that does not exist, short and long: nothing can be bound there.
+    for (const QString& folder : {dir.path() + QStringLiteral("/missing"),
+                                  deepFolder(dir.path(), QStringLiteral("x")) + QStringLiteral("/missing")}) {
+        QWidget w;
+        const WindowBus missing(folder);
+        BusWindow reg(&w, QStringLiteral("table"), missing);
+        EXPECT_FALSE(reg.isRegistered());
+        EXPECT_FALSE(reg.error().contains(QStringLiteral("already holds")));
+        const QString error = reg.error();
+        EXPECT_TRUE(error.contains(missing.pathFor(QStringLiteral("table")))) << qPrintable(error);
+        EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << qPrintable(error);
+        EXPECT_TRUE(error.contains(QStringLiteral("errno %1").arg(ENOENT))) << qPrintable(error);
+    }
 }
 
 TEST_F(WindowBusTest, SecondInstanceIsRefusedWhileTheFirstHoldsTheLock) {
