@@ -325,6 +325,10 @@ void Table::seatReturning(int seat, int64_t conn, uint16_t token, TimePoint now)
         if (m_seats[other].kind != SeatKind::Empty)
             sendTo(seat, seatInfoFrame(other, seat));
     sendTo(seat, encode(TableState{wire::seatBit(seat), static_cast<uint8_t>(TableStateKind::Forming), 0, false}));
+    // A round to show comes after the reconnect's answer, so that the client brings its table up to
+    // date in one go, as after a reconnect, instead of dealing and playing the round again.
+    if (m_round || (m_settled.settled && s.resumeAtDrop == m_settled.resume))
+        sendTo(seat, encode(ReconnectAnswer{wire::seatBit(seat), true}));
     resendState(seat, now);
 }
 

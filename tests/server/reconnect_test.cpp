@@ -463,6 +463,10 @@ TEST_F(ReconnectFixture, ALoginAfterLeavingTheRoundTakesTheSeatBackAndTheSideSti
         }
         EXPECT_EQ(described, (std::set<std::string>{"alice", "bob", "bot0-2", "bot0-3"}));
         ASSERT_LT(firstRound, got.size());
+        // The reconnect's answer just before the round: the client catches up without replaying it.
+        ASSERT_GT(firstRound, 0u);
+        EXPECT_EQ(got[firstRound - 1][kCommandByte], commandByte(Command::ReconnectAnswer));
+        EXPECT_EQ(got[firstRound - 1][15], 1);
         EXPECT_EQ(got[firstRound][kCommandByte], commandByte(Command::Deal));
         EXPECT_EQ(decodeDeal(got[firstRound]).cards, decodeDeal(aliceDeal()).cards);
         // Bob's table did not hear of anybody sitting down again.
