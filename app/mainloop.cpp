@@ -139,6 +139,7 @@ void MainLoop::connectGame(bool again) {
 }
 
 void MainLoop::reconnectAttempt() {
+    trace("reconnect", QStringLiteral("attempt"));
     makeReconnectLogin(m_loginFrame, {m_transport.token.high, m_transport.token.low}, m_dispatcher.resumeNumber());
     connectGame(true);
 }

@@ -205,7 +205,7 @@ TEST(LobbyEndToEnd, AfterTheServerCameBackOneEnterGameSitsThePlayerDownAgain) {
     server->p->kill();
     server->p->waitForFinished(5000);
     const qsizetype killed = lobby.out.size();
-    const QString attemptLine = QStringLiteral("trace: sysmsg0: 正在重新连接服务器...");
+    const QString attemptLine = QStringLiteral("trace: reconnect: attempt");
     ASSERT_TRUE(waitFor(
         {&lobby},
         [&] { return lobby.out.indexOf(QStringLiteral("trace: notice: 网络已断开,请退出大厅重新登陆游戏"), killed) >= 0; },
