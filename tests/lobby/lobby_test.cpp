@@ -78,6 +78,25 @@ TEST(LobbyOptions, ReadsSettingsAndWhatTheLobbyDoesByItself) {
     EXPECT_FALSE(buildLaunchString(s).contains(QStringLiteral("accounts")));
 }
 
+// Drives a table link through a story: "start"/"end" of the table process, "restore" from the
+// table, "enter" for 进入游戏, "<N" a message received and ">N" one sent.
+void runSteps(TableLink& link, const std::vector<std::string>& steps) {
+    for (const std::string& step : steps) {
+        if (step == "start")
+            link.tableStarted();
+        else if (step == "end")
+            link.tableEnded();
+        else if (step == "restore")
+            link.received(kWmSysCommand, kScRestore);
+        else if (step == "enter")
+            link.enterGame();
+        else if (step[0] == '<')
+            link.received(static_cast<uint32_t>(std::stoul(step.substr(1))), 0);
+        else
+            link.sent(static_cast<uint32_t>(std::stoul(step.substr(1))));
+    }
+}
+
 // A history of what passed between lobby and table, and what 进入游戏 does after it.
 // Steps: "start", "end" (the process), "<N" a message from the table, ">N" one the lobby sent,
 // "restore" the table restoring the lobby, "enter" a 进入游戏 in between.
@@ -120,20 +139,7 @@ TEST(LobbyEnterGame, FollowsTheTableThroughItsMessages) {
     };
     for (const Case& c : cases) {
         TableLink link;
-        for (const std::string& step : c.steps) {
-            if (step == "start")
-                link.tableStarted();
-            else if (step == "end")
-                link.tableEnded();
-            else if (step == "restore")
-                link.received(kWmSysCommand, kScRestore);
-            else if (step == "enter")
-                link.enterGame();
-            else if (step[0] == '<')
-                link.received(static_cast<uint32_t>(std::stoul(step.substr(1))), 0);
-            else
-                link.sent(static_cast<uint32_t>(std::stoul(step.substr(1))));
-        }
+        runSteps(link, c.steps);
         EXPECT_EQ(link.enterGame(), c.action) << c.name;
         EXPECT_EQ(link.state(), c.after) << c.name;
     }
@@ -161,20 +167,7 @@ TEST(LobbyEnterGame, KnowsWhenTheServerRefusedTheSeat) {
     };
     for (const Case& c : cases) {
         TableLink link;
-        for (const std::string& step : c.steps) {
-            if (step == "start")
-                link.tableStarted();
-            else if (step == "end")
-                link.tableEnded();
-            else if (step == "restore")
-                link.received(kWmSysCommand, kScRestore);
-            else if (step == "enter")
-                link.enterGame();
-            else if (step[0] == '<')
-                link.received(static_cast<uint32_t>(std::stoul(step.substr(1))), 0);
-            else
-                link.sent(static_cast<uint32_t>(std::stoul(step.substr(1))));
-        }
+        runSteps(link, c.steps);
         EXPECT_EQ(link.loginRefused(), c.refused) << c.name;
     }
 }
